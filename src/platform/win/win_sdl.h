@@ -1,0 +1,13 @@
+// What the SDL2 window backend shares with the other SDL2 backends (the Glide presenter).
+#pragma once
+
+#include <SDL.h>
+
+#include "platform/win/win_backend.h"
+
+// Creates the real backend (SDL video and events) and installs it; false when SDL cannot start.
+bool win_sdl_install();
+
+// The SDL window behind the saver's top-level window, or null while there is none. Glide opens
+// "full screen" with no window handle and presents into this window.
+SDL_Window* win_sdl_main_window();
