@@ -1,0 +1,226 @@
+// The real window backend: one SDL2 window for the saver, input turned into window messages.
+#include "platform/win/win_sdl.h"
+
+#include <X11/Xlib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+
+namespace {
+
+// Windows' virtual-key codes for the keys whose code differs from SDL's.
+WPARAM virtual_key(SDL_Keycode key) {
+    switch (key) {
+        case SDLK_BACKSPACE: return VK_BACK;
+        case SDLK_RETURN: return VK_RETURN;
+        case SDLK_ESCAPE: return VK_ESCAPE;
+        case SDLK_SPACE: return VK_SPACE;
+        case SDLK_INSERT: return VK_INSERT;
+        case SDLK_DELETE: return VK_DELETE;
+        default: break;
+    }
+    if (key >= 'a' && key <= 'z') return static_cast<WPARAM>(key - 'a' + 'A');
+    if (key >= '0' && key <= '9') return static_cast<WPARAM>(key);
+    return static_cast<WPARAM>(key & 0xFF);
+}
+
+int ignore_x_errors(Display*, XErrorEvent*) { return 0; }
+
+class SdlWin final : public WinBackend {
+public:
+    bool create_native_window(HWND hwnd, DWORD, DWORD style, int x, int y, int width, int height,
+                              HWND) override {
+        // A preview child lives in a foreign window and the process ends right after creating
+        // it, so it needs no window of its own here.
+        if (style & WS_CHILD) return true;
+        Uint32 flags = SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALWAYS_ON_TOP |
+                       SDL_WINDOW_INPUT_FOCUS | SDL_WINDOW_SHOWN;
+        SDL_Window* w = SDL_CreateWindow("Lumivex", x, y, width, height, flags);
+        if (!w) {
+            std::fprintf(stderr, "lumivex: cannot create the window: %s\n", SDL_GetError());
+            return false;
+        }
+        windows_[SDL_GetWindowID(w)] = hwnd;
+        native_[hwnd] = w;
+        if (!main_) main_ = w;
+        SDL_RaiseWindow(w);
+        return true;
+    }
+
+    void destroy_native_window(HWND hwnd) override {
+        auto it = native_.find(hwnd);
+        if (it == native_.end()) return;
+        windows_.erase(SDL_GetWindowID(it->second));
+        if (main_ == it->second) main_ = nullptr;
+        SDL_DestroyWindow(it->second);
+        native_.erase(it);
+    }
+
+    // A window given by number is an X11 window id (the preview host).
+    bool native_window_rect(HWND hwnd, RECT* rect) override {
+        Display* d = XOpenDisplay(nullptr);
+        if (!d) return false;
+        auto old = XSetErrorHandler(ignore_x_errors);
+        XWindowAttributes a{};
+        bool ok = XGetWindowAttributes(d, static_cast<Window>(hwnd_to_number(hwnd)), &a) != 0;
+        XSync(d, False);
+        XSetErrorHandler(old);
+        XCloseDisplay(d);
+        if (!ok) return false;
+        *rect = RECT{a.x, a.y, a.x + a.width, a.y + a.height};
+        return true;
+    }
+
+    int screen_width() override { return desktop().w; }
+    int screen_height() override { return desktop().h; }
+    HWND foreground_window() override { return nullptr; }
+
+    void poll_events() override {
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) translate(e);
+    }
+
+    DWORD tick_count() override {
+        // Milliseconds of a clock that starts with the system, as GetTickCount counts: the
+        // renderer seeds its scene from the low bits, so they must differ between runs.
+        using namespace std::chrono;
+        return static_cast<DWORD>(
+            duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    }
+
+    POINT cursor_pos() override {
+        int x = 0, y = 0;
+        SDL_GetGlobalMouseState(&x, &y);
+        return POINT{x, y};
+    }
+
+    void set_cursor_visible(bool visible) override {
+        SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+    }
+
+    int message_box(HWND, const char* text, const char* caption, UINT type) override {
+        // Always on standard error too: under headless video drivers the box cannot show.
+        std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
+        Uint32 flags = SDL_MESSAGEBOX_INFORMATION;
+        if ((type & 0xF0) == MB_ICONERROR) flags = SDL_MESSAGEBOX_ERROR;
+        if ((type & 0xF0) == MB_ICONWARNING) flags = SDL_MESSAGEBOX_WARNING;
+        bool yes_no = (type & 0xF) == MB_YESNO;
+        SDL_MessageBoxButtonData buttons[2];
+        int count = 0;
+        if (yes_no) {
+            buttons[count++] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"};
+            buttons[count++] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"};
+        } else {
+            buttons[count++] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT |
+                                    SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT,
+                                IDOK, "OK"};
+        }
+        SDL_MessageBoxData data{flags, main_, caption, text, count, buttons, nullptr};
+        int pressed = -1;
+        if (SDL_ShowMessageBox(&data, &pressed) != 0 || pressed < 0) {
+            return yes_no ? IDYES : IDOK;
+        }
+        return pressed;
+    }
+
+    [[noreturn]] void exit_process(UINT code) override {
+        // Like ExitProcess: every thread ends with the process, nothing else runs first.
+        std::fflush(stdout);
+        std::fflush(stderr);
+        std::_Exit(static_cast<int>(code));
+    }
+
+    SDL_Window* main_window() const { return main_; }
+
+private:
+    SDL_DisplayMode desktop() {
+        SDL_DisplayMode mode{};
+        if (SDL_GetDesktopDisplayMode(0, &mode) != 0) {
+            mode.w = 640;
+            mode.h = 480;
+        }
+        return mode;
+    }
+
+    HWND window_of(Uint32 id) {
+        auto it = windows_.find(id);
+        return it == windows_.end() ? nullptr : it->second;
+    }
+
+    void post(Uint32 id, UINT msg, WPARAM w = 0, LPARAM l = 0) {
+        HWND h = window_of(id);
+        if (h) PostMessageA(h, msg, w, l);
+    }
+
+    void translate(const SDL_Event& e) {
+        switch (e.type) {
+            case SDL_KEYDOWN:
+                post(e.key.windowID, WM_KEYDOWN, virtual_key(e.key.keysym.sym));
+                break;
+            case SDL_MOUSEBUTTONDOWN: {
+                UINT msg = e.button.button == SDL_BUTTON_RIGHT    ? WM_RBUTTONDOWN
+                           : e.button.button == SDL_BUTTON_MIDDLE ? WM_MBUTTONDOWN
+                                                                  : WM_LBUTTONDOWN;
+                post(e.button.windowID, msg);
+                break;
+            }
+            case SDL_MOUSEMOTION:
+                post(e.motion.windowID, WM_MOUSEMOVE, 0,
+                     static_cast<LPARAM>((e.motion.y & 0xFFFF) << 16 | (e.motion.x & 0xFFFF)));
+                break;
+            case SDL_WINDOWEVENT:
+                switch (e.window.event) {
+                    case SDL_WINDOWEVENT_FOCUS_LOST:
+                        // The order Windows sends when another window takes over.
+                        post(e.window.windowID, WM_NCACTIVATE, 0);
+                        post(e.window.windowID, WM_ACTIVATE, 0);
+                        post(e.window.windowID, WM_ACTIVATEAPP, 0);
+                        post(e.window.windowID, WM_KILLFOCUS, 0);
+                        break;
+                    case SDL_WINDOWEVENT_FOCUS_GAINED:
+                        post(e.window.windowID, WM_NCACTIVATE, 1);
+                        post(e.window.windowID, WM_ACTIVATE, 1);
+                        post(e.window.windowID, WM_ACTIVATEAPP, 1);
+                        post(e.window.windowID, WM_SETFOCUS, 0);
+                        break;
+                    case SDL_WINDOWEVENT_CLOSE:
+                        // A close from the window manager: an outside WM_CLOSE.
+                        post(e.window.windowID, WM_CLOSE);
+                        break;
+                    default:
+                        break;
+                }
+                break;
+            default:
+                break;
+        }
+    }
+
+    std::map<Uint32, HWND> windows_;
+    std::map<HWND, SDL_Window*> native_;
+    SDL_Window* main_ = nullptr;
+};
+
+SdlWin* g_sdl = nullptr;
+
+}  // namespace
+
+bool win_sdl_install() {
+    // Let the desktop's own blanking work, and let SIGTERM and SIGINT end the process as usual
+    // instead of arriving as a quit event that Run mode would ignore.
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        std::fprintf(stderr, "lumivex: SDL cannot start: %s\n", SDL_GetError());
+        return false;
+    }
+    static SdlWin backend;
+    g_sdl = &backend;
+    install_win_backend(&backend);
+    return true;
+}
+
+SDL_Window* win_sdl_main_window() { return g_sdl ? g_sdl->main_window() : nullptr; }
