@@ -1,0 +1,44 @@
+// Writing a list as a playlist file: the name, then each entry with its property lines.
+#include <charconv>
+
+#include "playlist/base_dir.h"
+#include "playlist/playlist.h"
+#include "playlist/playlist_paths.h"
+#include "playlist/replace_file.h"
+
+namespace {
+
+// The general notation with at most 6 significant digits and no trailing zeros (0.5, 2, 1.25).
+std::string format_factor(float factor) {
+    char buffer[32];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(factor),
+                                std::chars_format::general, 6);
+    return std::string(buffer, result.ptr);
+}
+
+}  // namespace
+
+bool Playlist::save(const std::string& path) {
+    const std::string folder = folder_of_path(path);
+    auto as_written = [&](const std::string& file) {
+        return useBaseDir ? contractBaseDir(file, folder) : file;
+    };
+
+    // Text mode on the system the format comes from: every line ends with CR LF.
+    std::string text;
+    auto add_line = [&text](std::string_view line) {
+        text += line;
+        text += "\r\n";
+    };
+    if (!name.empty()) add_line("#n " + name);
+    for (int i = 0; i < count; ++i) {
+        const PlaylistEntry& entry = *entries[i];
+        add_line(as_written(entry.path));
+        if (!entry.displayName.empty()) add_line("#a " + entry.displayName);
+        if (!entry.lyricsFile.empty()) add_line("#l " + as_written(entry.lyricsFile));
+        if (!entry.imageFile.empty()) add_line("#i " + as_written(entry.imageFile));
+        if (entry.factor != 1.0f) add_line("#f " + format_factor(entry.factor));
+        add_line("");
+    }
+    return replace_file_contents(path, text);
+}
