@@ -237,7 +237,7 @@ std::string format_key_line(const std::vector<std::string>& path) {
 std::string format_value_line(std::string_view name, const Value& value, std::string_view newline) {
     std::string out;
     if (name.empty()) {
-        out = "@";
+        out += '@';
     } else {
         append_escaped(out, name);
     }
