@@ -1,22 +1,9 @@
 // Writing a list as a playlist file: the name, then each entry with its property lines.
-#include <charconv>
-
 #include "playlist/base_dir.h"
 #include "playlist/playlist.h"
+#include "playlist/playlist_factor.h"
 #include "playlist/playlist_paths.h"
 #include "playlist/replace_file.h"
-
-namespace {
-
-// The general notation with at most 6 significant digits and no trailing zeros (0.5, 2, 1.25).
-std::string format_factor(float factor) {
-    char buffer[32];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(factor),
-                                std::chars_format::general, 6);
-    return std::string(buffer, result.ptr);
-}
-
-}  // namespace
 
 bool Playlist::save(const std::string& path) {
     const std::string folder = folder_of_path(path);

@@ -26,12 +26,6 @@ protected:
     Playlist list;
 };
 
-TEST_F(PlaylistFile, ExtendedM3uLinesAreIgnored) {
-    EXPECT_EQ(load_text("#EXTM3U\n#EXTINF:123,Artist - Song\nsong.mp3\n", "a.m3u"), 1);
-    EXPECT_EQ(paths_of(list), (Paths{"song.mp3"}));
-    EXPECT_EQ(list.entries[0]->displayName, "");
-}
-
 TEST_F(PlaylistFile, TheNameComesFromTheFirstNameLineBeforeAnyEntryAtTheTop) {
     load_text("#n Party\n#n Other\nx.mp3\n");
     EXPECT_EQ(list.name, "Party");

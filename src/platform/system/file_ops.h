@@ -23,6 +23,6 @@ BOOL DeleteFileA(const char* name);
 
 // Creates a new, empty file with a name no other file has, in the folder of `target`, open for
 // writing, so that it can later replace `target` by a rename. When `target` exists its permission
-// bits are given to the new file. Returns INVALID_HANDLE_VALUE on failure; the name goes to
-// `temp_name`.
+// bits are given to the new file; a `target` that may not be written is refused. Returns
+// INVALID_HANDLE_VALUE on failure; the name goes to `temp_name`.
 HANDLE create_temp_file_beside(const char* target, std::string* temp_name);

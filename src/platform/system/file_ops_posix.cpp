@@ -76,6 +76,8 @@ HANDLE create_temp_file_beside(const char* target, std::string* temp_name) {
     std::string folder = folder_of(target);
     struct stat target_stat {};
     bool target_exists = ::stat(target, &target_stat) == 0 && S_ISREG(target_stat.st_mode);
+    // A file its owner made read-only is not replaced, as opening it for writing would fail too.
+    if (target_exists && ::access(target, W_OK) != 0) return INVALID_HANDLE_VALUE;
     for (int attempt = 0; attempt < 100; ++attempt) {
         char leaf[64];
         std::snprintf(leaf, sizeof leaf, "/.lumivex-save-%ld-%u.tmp", static_cast<long>(::getpid()),
