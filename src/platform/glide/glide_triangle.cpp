@@ -1,0 +1,171 @@
+// Triangle set-up and scan conversion: 1/16-pixel snapping, exact edge walking, parameter planes.
+#include <algorithm>
+#include <cmath>
+
+#include "platform/glide/glide_device.h"
+#include "platform/glide/glide_raster.h"
+
+namespace {
+
+// The board holds vertex positions as signed 12.4 fixed point, dropping finer bits toward zero.
+bool snap16(float f, std::int32_t* out) {
+    if (!std::isfinite(f)) return false;
+    const double v = std::trunc(static_cast<double>(f) * 16.0);
+    if (v < -32768.0 || v > 32767.0) return false;  // would wrap around on the board
+    *out = static_cast<std::int32_t>(v);
+    return true;
+}
+
+std::int64_t ceil_div(std::int64_t n, std::int64_t d) {
+    return n >= 0 ? (n + d - 1) / d : -((-n) / d);
+}
+
+std::int64_t floor_div(std::int64_t n, std::int64_t d) {
+    return n >= 0 ? n / d : -((-n + d - 1) / d);
+}
+
+// Walks one edge upward a row at a time and yields, exactly, the first pixel column whose centre
+// lies at or to the right of the edge. Left edges thus include pixels whose centre is on them and
+// right edges exclude them, so two triangles sharing an edge never both draw a pixel. All work is
+// in 1/16-pixel integers: an edge gives the same columns whichever triangle walks it.
+struct EdgeWalker {
+    std::int64_t column = 0;  // ceil((x(yc) - 8) / 16), in pixels
+    std::int64_t remainder = 0;
+    std::int64_t modulus = 1;
+    std::int64_t column_step = 0;
+    std::int64_t remainder_step = 0;
+
+    // From (xa, ya) to (xb, yb) with ya < yb, starting at the row centre yc (all in 1/16 pixel).
+    void start(std::int64_t xa, std::int64_t ya, std::int64_t xb, std::int64_t yb,
+               std::int64_t yc) {
+        const std::int64_t dy = yb - ya;
+        modulus = 16 * dy;
+        const std::int64_t n = (xa - 8) * dy + (xb - xa) * (yc - ya);
+        column = ceil_div(n, modulus);
+        remainder = column * modulus - n;
+        const std::int64_t dn = 16 * (xb - xa);
+        column_step = floor_div(dn, modulus);
+        remainder_step = dn - column_step * modulus;
+    }
+
+    void step() {
+        remainder -= remainder_step;
+        column += column_step;
+        if (remainder < 0) {
+            remainder += modulus;
+            column += 1;
+        }
+    }
+};
+
+struct Snapped {
+    std::int32_t x, y;
+    const GrVertex* v;
+};
+
+void vertex_params(const GrVertex& v, bool textured, double out[kParamCount]) {
+    out[kParamR] = v.r;
+    out[kParamG] = v.g;
+    out[kParamB] = v.b;
+    out[kParamA] = v.a;
+    out[kParamSow] = textured ? v.tmuvtx[0].sow : 0.0;
+    out[kParamTow] = textured ? v.tmuvtx[0].tow : 0.0;
+    out[kParamOow] = textured ? v.oow : 1.0;
+}
+
+void draw_snapped(Snapped s[3]) {
+    const GlideDevice& d = glide_device();
+    std::sort(s, s + 3, [](const Snapped& p, const Snapped& q) { return p.y < q.y; });
+    const Snapped &v0 = s[0], &v1 = s[1], &v2 = s[2];
+    std::int64_t j = std::max<std::int64_t>(ceil_div(v0.y - 8, 16), d.clip_y0);
+    const std::int64_t j_end = std::min<std::int64_t>(ceil_div(v2.y - 8, 16), d.clip_y1);
+    if (j >= j_end) return;
+
+    // Which side the middle vertex lies on, seen from the long edge v0 -> v2.
+    const std::int64_t cross = std::int64_t{v2.x - v0.x} * (v1.y - v0.y) -
+                               std::int64_t{v2.y - v0.y} * (v1.x - v0.x);
+    if (cross == 0) return;
+    const bool middle_on_left = cross > 0;
+
+    // Parameter planes from the snapped positions, so values match the pixels actually covered.
+    const Pipeline& pipe = current_pipeline();
+    const bool textured = pipe.needs_texture && pipe.texture;
+    const double x0 = v0.x / 16.0, y0 = v0.y / 16.0;
+    const double ex1 = v1.x / 16.0 - x0, ey1 = v1.y / 16.0 - y0;
+    const double ex2 = v2.x / 16.0 - x0, ey2 = v2.y / 16.0 - y0;
+    const double area = ex1 * ey2 - ex2 * ey1;
+    double p0[kParamCount], p1[kParamCount], p2[kParamCount];
+    vertex_params(*v0.v, textured, p0);
+    vertex_params(*v1.v, textured, p1);
+    vertex_params(*v2.v, textured, p2);
+    double dx[kParamCount], dy[kParamCount];
+    SpanSetup span{};
+    for (int k = 0; k < kParamCount; ++k) {
+        const double a = p1[k] - p0[k], b = p2[k] - p0[k];
+        dx[k] = (a * ey2 - b * ey1) / area;
+        dy[k] = (b * ex1 - a * ex2) / area;
+        span.step[k] = static_cast<float>(dx[k]);
+    }
+    span.rho = 0.0f;
+    if (textured) {
+        const double rx = std::sqrt(dx[kParamSow] * dx[kParamSow] + dx[kParamTow] * dx[kParamTow]);
+        const double ry = std::sqrt(dy[kParamSow] * dy[kParamSow] + dy[kParamTow] * dy[kParamTow]);
+        span.rho = static_cast<float>(std::max(rx, ry));
+    }
+
+    EdgeWalker long_edge, short_edge;
+    std::int64_t yc = 16 * j + 8;
+    long_edge.start(v0.x, v0.y, v2.x, v2.y, yc);
+    bool lower_half = yc < v1.y;
+    if (lower_half) {
+        short_edge.start(v0.x, v0.y, v1.x, v1.y, yc);
+    } else {
+        short_edge.start(v1.x, v1.y, v2.x, v2.y, yc);
+    }
+    for (; j < j_end; ++j, yc += 16) {
+        if (lower_half && yc >= v1.y) {
+            short_edge.start(v1.x, v1.y, v2.x, v2.y, yc);
+            lower_half = false;
+        }
+        std::int64_t left = middle_on_left ? short_edge.column : long_edge.column;
+        std::int64_t right = middle_on_left ? long_edge.column : short_edge.column;
+        left = std::max<std::int64_t>(left, d.clip_x0);
+        right = std::min<std::int64_t>(right, d.clip_x1);
+        if (left < right) {
+            const double cx = static_cast<double>(left) + 0.5 - x0;
+            const double cy = static_cast<double>(j) + 0.5 - y0;
+            for (int k = 0; k < kParamCount; ++k) {
+                span.start[k] = static_cast<float>(p0[k] + dx[k] * cx + dy[k] * cy);
+            }
+            const int y = static_cast<int>(j);
+            shade_span(pipe, back_row(y), static_cast<int>(left), static_cast<int>(right - left), y,
+                       span);
+        }
+        long_edge.step();
+        short_edge.step();
+    }
+}
+
+}  // namespace
+
+bool rasterize_triangle(const GrVertex* a, const GrVertex* b, const GrVertex* c, bool cull) {
+    const GlideDevice& d = glide_device();
+    if (!d.open || !a || !b || !c) return false;
+    for (const GrVertex* v : {a, b, c}) {
+        if (!std::isfinite(v->x) || !std::isfinite(v->y)) return false;
+    }
+    const float area = (b->x - a->x) * (c->y - a->y) - (c->x - a->x) * (b->y - a->y);
+    if (area == 0.0f) return false;
+    if (cull && d.cull == GR_CULL_NEGATIVE && area < 0.0f) return false;
+    if (cull && d.cull == GR_CULL_POSITIVE && area > 0.0f) return false;
+    Snapped s[3] = {{0, 0, a}, {0, 0, b}, {0, 0, c}};
+    for (Snapped& v : s) {
+        if (!snap16(v.v->x, &v.x) || !snap16(v.v->y, &v.y)) return false;
+    }
+    draw_snapped(s);
+    return true;
+}
+
+void grDrawTriangle(const GrVertex* a, const GrVertex* b, const GrVertex* c) {
+    rasterize_triangle(a, b, c, true);
+}
