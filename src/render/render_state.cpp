@@ -1,0 +1,21 @@
+// The one renderer state object and the background table.
+#include "render/render_state.h"
+
+RenderState& render_state() {
+    static RenderState state;
+    return state;
+}
+
+void reset_render_state() { render_state() = RenderState{}; }
+
+int background_resource_id(int background_number) {
+    static constexpr int kResources[9] = {1143, 1115, 1119, 160, 1124, 1117, 1108, 153, 155};
+    if (background_number < 0 || background_number > 8) return 153;
+    return kResources[background_number];
+}
+
+bool is_tunnel_background(int n) {
+    return n == 0 || n == 3 || n == 5 || n == 6 || n == 7 || n == 8;
+}
+
+bool is_flat_background(int n) { return n == 1 || n == 2 || n == 4; }
