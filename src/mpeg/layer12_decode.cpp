@@ -1,0 +1,89 @@
+// Layer I/II frame decode: creates the frame's subband objects and drives them in stream order.
+#include "mpeg/layer12_decode.h"
+
+#include <array>
+#include <variant>
+
+#include "mpeg/subband.h"
+
+namespace {
+
+using SubbandSlot = std::variant<std::monostate, L1MonoSubband, L1IntensitySubband, L1StereoSubband,
+                                 L2MonoSubband, L2IntensitySubband, L2StereoSubband>;
+
+// The subband objects of one frame, made in place: they live exactly as long as the frame.
+struct FrameSubbands {
+    std::array<SubbandSlot, 32> slots;
+    std::array<Subband*, 32> objects{};
+    int count = 0;
+
+    template <class T, class... Args>
+    void add(Args&&... args) {
+        objects[count] = &slots[count].emplace<T>(std::forward<Args>(args)...);
+        ++count;
+    }
+};
+
+void create_subbands(const FrameHeader& header, FrameSubbands& subbands) {
+    bool single = header.mode == kSingleChannel;
+    bool joint = header.mode == kJointStereo;
+    if (header.layer == 1) {
+        for (int sb = 0; sb < 32; ++sb) {
+            if (single) {
+                subbands.add<L1MonoSubband>(sb);
+            } else if (joint && sb >= header.intensity_bound) {
+                subbands.add<L1IntensitySubband>(sb);
+            } else {
+                subbands.add<L1StereoSubband>(sb);
+            }
+        }
+        return;
+    }
+    const Layer2AllocationTable& table = layer2_allocation_table(header);
+    int count =
+        header.subband_count < table.subband_limit ? header.subband_count : table.subband_limit;
+    for (int sb = 0; sb < count; ++sb) {
+        const Layer2AllocationRow& row = table.rows[sb];
+        if (single) {
+            subbands.add<L2MonoSubband>(sb, row);
+        } else if (joint && sb >= header.intensity_bound) {
+            subbands.add<L2IntensitySubband>(sb, row);
+        } else {
+            subbands.add<L2StereoSubband>(sb, row);
+        }
+    }
+}
+
+}  // namespace
+
+bool decode_layer12_frame(MpegStream& stream, const FrameHeader& header, Crc16* crc,
+                          SynthesisFilter* left, SynthesisFilter* right, PcmOutput& output) {
+    FrameSubbands subbands;
+    create_subbands(header, subbands);
+    const int n = subbands.count;
+    Subband* const* sb = subbands.objects.data();
+
+    for (int i = 0; i < n; ++i) sb[i]->read_allocation(stream, header, crc);
+    if (header.layer == 2) {
+        for (int i = 0; i < n; ++i) sb[i]->read_scale_factor_selection(stream, crc);
+    }
+    if (crc) {
+        bool match = crc->reg == header.checksum;
+        crc->reg = 0xFFFF;
+        if (!match) return false;
+    }
+    for (int i = 0; i < n; ++i) sb[i]->read_scale_factors(stream, header);
+
+    bool read_done = false;
+    while (!read_done) {
+        for (int i = 0; i < n; ++i) read_done = sb[i]->read_samples(stream);
+        bool put_done = false;
+        while (!put_done) {
+            for (int i = 0; i < n; ++i) put_done = sb[i]->put_next_sample(left, right);
+            left->run(output);
+            if (right) right->run(output);
+        }
+    }
+    output.frame_done(1);
+    return true;
+}

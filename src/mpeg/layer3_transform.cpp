@@ -1,0 +1,150 @@
+// Layer III inverse transform with overlap-add, frequency inversion and the synthesis hand-off.
+#include <cstring>
+
+#include "mpeg/layer3_decoder.h"
+#include "mpeg/layer3_tables.h"
+
+namespace {
+
+// cos(k * 10 degrees) and friends, for the 9-point transforms.
+constexpr float kC10 = 0.98480775301220805936f;
+constexpr float kC20 = 0.93969262078590838405f;
+constexpr float kC30 = 0.86602540378443864676f;  // sqrt(3) / 2
+constexpr float kC40 = 0.76604444311897803520f;
+constexpr float kC50 = 0.64278760968653932632f;
+constexpr float kC70 = 0.34202014332566873304f;
+constexpr float kC80 = 0.17364817766693034885f;
+// 1 / (2 cos((2m + 1) * 5 degrees)), m = 0..8.
+constexpr float kK36[9] = {
+    0.50190991877167369479f, 0.51763809020504152470f, 0.55168895948124587825f,
+    0.61038729438072803416f, 0.70710678118654752440f, 0.87172339781054900991f,
+    1.18310079157624925896f, 1.93185165257813657350f, 5.73685662283492756461f,
+};
+// cos(15), cos(45), cos(75) degrees, for the 6-point transform.
+constexpr float kC15 = 0.96592582628906828675f;
+constexpr float kC45 = 0.70710678118654752440f;
+constexpr float kC75 = 0.25881904510252076235f;
+
+// t[m] = sum over r of a[r] cos(r (2m + 1) 10 degrees), m = 0..8: even and odd r apart, the
+// outputs in mirrored pairs.
+inline void cosine9(const float* a, float* t) {
+    float e0 = a[0] + a[2] * kC20 + a[4] * kC40 + a[6] * 0.5f + a[8] * kC80;
+    float e1 = a[0] + (a[2] - a[4] - a[8]) * 0.5f - a[6];
+    float e2 = a[0] - a[2] * kC80 - a[4] * kC20 + a[6] * 0.5f + a[8] * kC40;
+    float e3 = a[0] - a[2] * kC40 + a[4] * kC80 + a[6] * 0.5f - a[8] * kC20;
+    float e4 = a[0] - a[2] + a[4] - a[6] + a[8];
+    float o0 = a[1] * kC10 + a[3] * kC30 + a[5] * kC50 + a[7] * kC70;
+    float o1 = (a[1] - a[5] - a[7]) * kC30;
+    float o2 = a[1] * kC50 - a[3] * kC30 - a[5] * kC70 + a[7] * kC10;
+    float o3 = a[1] * kC70 - a[3] * kC30 + a[5] * kC10 - a[7] * kC50;
+    t[0] = e0 + o0;
+    t[8] = e0 - o0;
+    t[1] = e1 + o1;
+    t[7] = e1 - o1;
+    t[2] = e2 + o2;
+    t[6] = e2 - o2;
+    t[3] = e3 + o3;
+    t[5] = e3 - o3;
+    t[4] = e4;
+}
+
+// The 36-point inverse transform of 18 lines, windowed. Through the relation between the
+// inverse transform and the type-IV cosine transform, and that one's relation to a type-III
+// transform of the pairwise sums u[k] = x[k] + x[k - 1], the work is two 9-point transforms;
+// the factors 1 / (2 cos((2m + 1) 2.5 degrees)) that remain at the outputs are part of window.
+inline void imdct36(const float* x, const float* window, float* out) {
+    float u[18];
+    u[0] = x[0];
+    for (int k = 1; k < 18; ++k) u[k] = x[k] + x[k - 1];
+    float even[9], odd[9], te[9], to[9];
+    for (int r = 0; r < 9; ++r) even[r] = u[2 * r];
+    odd[0] = u[1];
+    for (int r = 1; r < 9; ++r) odd[r] = u[2 * r + 1] + u[2 * r - 1];
+    cosine9(even, te);
+    cosine9(odd, to);
+    float w[18];
+    for (int m = 0; m < 9; ++m) {
+        float o = to[m] * kK36[m];
+        w[m] = te[m] + o;
+        w[17 - m] = te[m] - o;
+    }
+    for (int i = 0; i < 9; ++i) out[i] = w[i + 9] * window[i];
+    for (int i = 9; i < 27; ++i) out[i] = w[26 - i] * window[i];
+    for (int i = 27; i < 36; ++i) out[i] = w[i - 27] * window[i];
+}
+
+// The 12-point inverse transform of 6 lines, windowed by the short window (with the output
+// factors 1 / (2 cos((2m + 1) 7.5 degrees)) folded in), added into out[0..11].
+inline void imdct12_add(const float* x, const float* window, float* out) {
+    float u0 = x[0];
+    float u1 = x[1] + x[0];
+    float u2 = x[2] + x[1];
+    float u3 = x[3] + x[2];
+    float u4 = x[4] + x[3];
+    float u5 = x[5] + x[4];
+    float e0 = u0 + u2 * kC30 + u4 * 0.5f;
+    float e1 = u0 - u4;
+    float e2 = u0 - u2 * kC30 + u4 * 0.5f;
+    float o0 = u1 * kC15 + u3 * kC45 + u5 * kC75;
+    float o1 = (u1 - u3 - u5) * kC45;
+    float o2 = u1 * kC75 - u3 * kC45 + u5 * kC15;
+    float w[6] = {e0 + o0, e1 + o1, e2 + o2, e2 - o2, e1 - o1, e0 - o0};
+    for (int i = 0; i < 3; ++i) out[i] += w[i + 3] * window[i];
+    for (int i = 3; i < 9; ++i) out[i] += w[8 - i] * window[i];
+    for (int i = 9; i < 12; ++i) out[i] += w[i - 9] * window[i];
+}
+
+}  // namespace
+
+void Layer3Decoder::inverse_transform(int ch, int gr) {
+    const GranuleInfo& g = side_info.channel[ch].granule[gr];
+    const Layer3Tables& t = layer3_tables();
+    float* ov = overlap[ch];
+    for (int sb = 0; sb < 32; ++sb) {
+        float* lines = work + 18 * sb;
+        float* o = ov + 18 * sb;
+        bool silent = true;
+        for (int i = 0; i < 18; ++i) silent = silent && lines[i] == 0.0f;
+        if (silent) {
+            // All-zero lines transform to zeros: only the overlap comes out.
+            std::memcpy(lines, o, 18 * sizeof(float));
+            std::memset(o, 0, 18 * sizeof(float));
+            continue;
+        }
+        // A mixed block transforms its two lowest subbands with the normal window whatever the
+        // block type of the rest.
+        int bt = (g.window_switching && g.mixed_block && sb < 2)
+                     ? 0
+                     : (g.window_switching ? g.block_type : 0);
+        float out[36];
+        if (bt == 2) {
+            std::memset(out, 0, sizeof out);
+            for (int w = 0; w < 3; ++w) {
+                float x[6];
+                for (int m = 0; m < 6; ++m) x[m] = lines[3 * m + w];
+                imdct12_add(x, t.short_window, out + 6 + 6 * w);
+            }
+        } else {
+            imdct36(lines, t.long_window[bt], out);
+        }
+        for (int i = 0; i < 18; ++i) {
+            lines[i] = out[i] + o[i];
+            o[i] = out[18 + i];
+        }
+    }
+}
+
+void Layer3Decoder::frequency_inversion() {
+    for (int sb = 1; sb < 32; sb += 2) {
+        for (int k = 1; k < 18; k += 2) work[18 * sb + k] = -work[18 * sb + k];
+    }
+}
+
+void Layer3Decoder::synthesise(int ch) {
+    SynthesisFilter* filter = ch == 0 ? left_ : right_;
+    if (filter == nullptr) return;
+    for (int k = 0; k < 18; ++k) {
+        for (int sb = 0; sb < 32; ++sb) filter->input[sb] = work[18 * sb + k];
+        filter->run(*output_);
+    }
+}

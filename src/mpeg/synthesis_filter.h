@@ -1,0 +1,45 @@
+// The polyphase synthesis filter bank of one output channel: 32 subband samples in, 32 PCM out.
+#pragma once
+
+#include <cstdint>
+
+#include "player/pcm_output.h"
+
+class SynthesisFilter {
+public:
+    SynthesisFilter(int channel, float scale);
+
+    // Clears the history and the inputs; bank A becomes current, the write position 15.
+    void reset();
+    // Turns the 32 inputs into 32 samples for the output, then clears the inputs.
+    void run(PcmOutput& output);
+
+    // Subband samples for the next run, written directly by the layer decoders.
+    float input[32];
+
+    int channel() const { return channel_; }
+    float scale() const { return scale_; }
+
+private:
+    // The matrixing history in two alternating banks, each 16 columns of 32 rows. A column is
+    // kept as 32 consecutive values (row r of column n at index 32n + r) so that the window
+    // step reads it as whole vectors; the values are single-precision results stored as double,
+    // which is exact and saves the conversion in the double-precision window sums.
+    alignas(64) double bank_[2][512];
+    int current_ = 0;  // the bank read by the window step of the next run
+    int write_position_ = 15;
+    int channel_;
+    float scale_;
+};
+
+// The 32-point cosine transform of the matrixing step (Lee's factorisation, single precision):
+// out[m] = sum over k of in[k] * cos((2k + 1) m pi / 64), m = 0..31.
+void synthesis_dct32(const float* in, float* out);
+
+// The window step and the conversion to 16 bits: for each j, the double-precision sum over
+// t = 0..15 of D[j + 32t] * column (p - t) mod 16 of the bank at row j, times scale, rounded
+// half away from zero and clipped. Picks the widest vector unit of the processor.
+void synthesis_window(const double* bank, int write_position, double scale, std::int16_t* out);
+
+// The window D[0..511] as doubles in its natural order.
+const double* synthesis_window_coefficients();

@@ -1,0 +1,109 @@
+// Writes decoded samples as 16-bit little-endian PCM, with a WAV header when asked to.
+#include "file_output.h"
+
+#include <algorithm>
+
+namespace {
+
+void put_u16(std::uint8_t* p, unsigned v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+void put_u32(std::uint8_t* p, std::uint32_t v) {
+    put_u16(p, v & 0xFFFF);
+    put_u16(p + 2, v >> 16);
+}
+
+}  // namespace
+
+FileOutput::FileOutput(std::FILE* file, bool close_file, bool wav, int channels, int frequency,
+                       FileOutputSummary* summary)
+    : file_(file),
+      close_file_(close_file),
+      wav_(wav),
+      channels_(channels),
+      frequency_(frequency),
+      summary_(summary) {
+    position_[1] = channels_ > 1 ? 1 : 0;
+    if (wav_) write_wav_header(0);
+}
+
+FileOutput::~FileOutput() {
+    flush_frame();
+    write_out();
+    if (wav_) {
+        std::uint64_t limit = 0xFFFFFFFFu - 36;
+        std::uint32_t size = static_cast<std::uint32_t>(std::min(data_bytes_, limit));
+        if (std::fseek(file_, 0, SEEK_SET) == 0) write_wav_header(size);
+    }
+    if (std::fflush(file_) != 0) failed_ = true;
+    if (close_file_ && std::fclose(file_) != 0) failed_ = true;
+    if (summary_) *summary_ = FileOutputSummary{frames_done_, failed_};
+}
+
+void FileOutput::put_sample(int channel, int value) {
+    if (channel < 0 || channel >= channels_) return;
+    std::size_t at = position_[channel];
+    if (at >= frame_.size()) frame_.resize(at + 1, 0);
+    frame_[at] = static_cast<std::int16_t>(value);
+    position_[channel] = at + static_cast<std::size_t>(channels_);
+}
+
+void FileOutput::put_samples(int channel, const std::int16_t* values, int count) {
+    if (channel < 0 || channel >= channels_ || count <= 0) return;
+    std::size_t at = position_[channel];
+    std::size_t step = static_cast<std::size_t>(channels_);
+    std::size_t last = at + step * static_cast<std::size_t>(count - 1);
+    if (last >= frame_.size()) frame_.resize(last + 1, 0);
+    std::int16_t* out = frame_.data() + at;
+    for (int i = 0; i < count; ++i, out += step) *out = values[i];
+    position_[channel] = at + step * static_cast<std::size_t>(count);
+}
+
+void FileOutput::frame_done(int) {
+    ++frames_done_;
+    flush_frame();
+    if (pending_.size() >= (1u << 20)) write_out();
+}
+
+void FileOutput::flush_frame() {
+    // Whole sample frames: a channel that fell short is padded with silence.
+    std::size_t used = 0;
+    for (int k = 0; k < channels_; ++k) {
+        std::size_t samples = (position_[k] - static_cast<std::size_t>(k)) / channels_;
+        used = std::max(used, samples * channels_);
+    }
+    std::size_t start = pending_.size();
+    pending_.resize(start + used * 2);
+    std::uint8_t* p = pending_.data() + start;
+    for (std::size_t i = 0; i < used; ++i)
+        put_u16(p + 2 * i, static_cast<std::uint16_t>(frame_[i]));
+    std::fill(frame_.begin(), frame_.end(), std::int16_t{0});
+    for (int k = 0; k < channels_; ++k) position_[k] = static_cast<std::size_t>(k);
+}
+
+void FileOutput::write_out() {
+    if (pending_.empty()) return;
+    if (std::fwrite(pending_.data(), 1, pending_.size(), file_) != pending_.size()) failed_ = true;
+    data_bytes_ += pending_.size();
+    pending_.clear();
+}
+
+void FileOutput::write_wav_header(std::uint32_t data_bytes) {
+    std::uint8_t h[44];
+    std::uint32_t block = static_cast<std::uint32_t>(channels_) * 2;
+    std::copy_n("RIFF", 4, h);
+    put_u32(h + 4, 36 + data_bytes);
+    std::copy_n("WAVEfmt ", 8, h + 8);
+    put_u32(h + 16, 16);
+    put_u16(h + 20, 1);
+    put_u16(h + 22, static_cast<unsigned>(channels_));
+    put_u32(h + 24, static_cast<std::uint32_t>(frequency_));
+    put_u32(h + 28, static_cast<std::uint32_t>(frequency_) * block);
+    put_u16(h + 32, block);
+    put_u16(h + 34, 16);
+    std::copy_n("data", 4, h + 36);
+    put_u32(h + 40, data_bytes);
+    if (std::fwrite(h, 1, sizeof h, file_) != sizeof h) failed_ = true;
+}
