@@ -45,9 +45,16 @@ const ControlTemplate kSettingsControls[] = {
 };
 
 const DialogTemplate kSettings = {
-    kSettingsDialog, "Lumivex Settings", 0, 0, 266, 261,
+    kSettingsDialog,
+    "Lumivex Settings",
+    0,
+    0,
+    266,
+    261,
     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
-    "MS Sans Serif", 8, kSettingsControls,
+    "MS Sans Serif",
+    8,
+    kSettingsControls,
 };
 
 constexpr DWORD kListStyle =
@@ -67,8 +74,16 @@ const ControlTemplate kPlaylistControls[] = {
 };
 
 const DialogTemplate kPlaylistEditor = {
-    kPlaylistEditorDialog, "MP3 Playlist", 0, 0, 280, 130,
-    WS_CHILD | DS_CONTROL | DS_SETFONT, "MS Sans Serif", 8, kPlaylistControls,
+    kPlaylistEditorDialog,
+    "MP3 Playlist",
+    0,
+    0,
+    280,
+    130,
+    WS_CHILD | DS_CONTROL | DS_SETFONT,
+    "MS Sans Serif",
+    8,
+    kPlaylistControls,
 };
 
 }  // namespace
