@@ -36,8 +36,9 @@ class Saver:
         e.setdefault("SDL_AUDIODRIVER", "dummy")
         if env:
             e.update(env)
-        self.proc = subprocess.Popen([BINARY, *args], env=e, stdout=subprocess.PIPE,
-                                     stderr=subprocess.PIPE, text=True)
+        self.log = tempfile.TemporaryFile()
+        self.proc = subprocess.Popen([BINARY, *args], env=e, stdout=self.log,
+                                     stderr=subprocess.STDOUT)
         self.window = None
 
     def wait_window(self):
@@ -59,6 +60,7 @@ class Saver:
         if self.running():
             self.proc.kill()
             self.proc.wait()
+        self.log.close()
 
 
 class SaverEndToEnd(unittest.TestCase):
@@ -113,8 +115,11 @@ class SaverEndToEnd(unittest.TestCase):
     def test_unknown_switches_end_at_once_without_a_window(self):
         for arg in ("/x", "/?"):
             s = Saver(arg)
-            self.assertEqual(s.wait(), 0, arg)
-            self.assertIsNone(find_window("Lumivex", timeout=0.5), arg)
+            try:
+                self.assertEqual(s.wait(), 0, arg)
+                self.assertIsNone(find_window("Lumivex", timeout=0.5), arg)
+            finally:
+                s.kill()
 
     def test_window_manager_close_is_ignored(self):
         s = self.start("/s")

@@ -1,6 +1,7 @@
 // The real window backend: one SDL2 window for the saver, input turned into window messages.
 #include "platform/win/win_sdl.h"
 
+#include <SDL_syswm.h>
 #include <X11/Xlib.h>
 
 #include <chrono>
@@ -91,6 +92,19 @@ public:
     }
 
     POINT cursor_pos() override {
+        // Ask the X server itself: SDL's global state is only refreshed by raw device motion,
+        // and its events are in the renderer's logical units, not screen pixels.
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        if (main_ && SDL_GetWindowWMInfo(main_, &info) && info.subsystem == SDL_SYSWM_X11) {
+            Display* d = info.info.x11.display;
+            Window root = 0, child = 0;
+            int rx = 0, ry = 0, wx = 0, wy = 0;
+            unsigned int mask = 0;
+            if (XQueryPointer(d, DefaultRootWindow(d), &root, &child, &rx, &ry, &wx, &wy, &mask)) {
+                return POINT{rx, ry};
+            }
+        }
         int x = 0, y = 0;
         SDL_GetGlobalMouseState(&x, &y);
         return POINT{x, y};
