@@ -136,16 +136,20 @@ Image picture_clouds() {
 
 Image picture_white_nebula() {
     Image img = paint([&](float u, float v) {
-        const float d = warped(u, v, 3, 31, 1.3f);
-        const float dx = u - 0.5f, dy = v - 0.5f;
-        const float fall = std::exp(-(dx * dx + dy * dy) * 5.0f);
-        const float density = smoothstep(-0.35f, 0.9f, d) * fall;
-        const float fine = fbm(u * 16, v * 16, 16, 3, 32) * 0.5f + 0.5f;
-        Rgb c = mix(hex(0x020308), hex(0x39456E), smoothstep(0.0f, 0.35f, density));
-        c = mix(c, hex(0xC9D6F5), smoothstep(0.25f, 0.7f, density * (0.8f + 0.4f * fine)));
-        c = mix(c, hex(0xFFFFFF), smoothstep(0.6f, 1.0f, density * (0.8f + 0.4f * fine)));
-        // A faint rose tint where the gas is thin.
-        c = c + hex(0x40182A) * (smoothstep(0.1f, 0.4f, density) * (1 - smoothstep(0.4f, 0.8f, density)));
+        // Soft billows from gently warped noise, threaded with bright filaments, gathered
+        // towards the middle of the picture.
+        const float wx = fbm(u * 2, v * 2, 2, 3, 30) * 0.35f;
+        const float wy = fbm(u * 2 + 4.1f, v * 2 + 2.3f, 2, 3, 34) * 0.35f;
+        const float billow = fbm((u + wx) * 3, (v + wy) * 3, 3, 6, 31, 0.55f);
+        const float threads = std::pow(ridged((u + wx) * 4, (v + wy) * 4, 4, 5, 32), 5.0f);
+        const float dx = u - 0.5f, dy = (v - 0.5f) * 1.2f;
+        const float fall = std::exp(-(dx * dx + dy * dy) * 6.0f);
+        const float density = std::clamp((billow * 0.6f + 0.45f) * fall * 1.5f, 0.0f, 1.2f);
+        Rgb c = hex(0x020308);
+        c = c + hex(0x2A3350) * smoothstep(0.05f, 0.5f, density);
+        c = c + hex(0xAFC0E6) * (smoothstep(0.35f, 1.0f, density) * 0.9f);
+        c = c + hex(0xFFFFFF) * (threads * fall * 0.9f);
+        c = c + hex(0x5A2440) * (smoothstep(0.1f, 0.4f, density) * (1 - smoothstep(0.5f, 0.9f, density)) * 0.6f);
         return c;
     });
     scatter_stars(img, 260, 33, false, 0.9f);
@@ -216,8 +220,13 @@ Image picture_red_clouds() {
                                     {0.55f, hex(0x9A0E0A)}, {0.75f, hex(0xE8481A)},
                                     {0.9f, hex(0xFFB050)}, {1.0f, hex(0xFFF0C8)}};
     return paint([&](float u, float v) {
-        const float d = warped(u, v, 2, 71, 1.4f);
-        return ramp(fire, std::clamp(d * 0.55f + 0.5f, 0.0f, 1.0f));
+        // Billowing cloud: noise under a gentle warp, lit a little from one side.
+        const float wx = fbm(u * 2, v * 2, 2, 3, 70) * 0.08f;
+        const float wy = fbm(u * 2 + 3.7f, v * 2 + 1.9f, 2, 3, 72) * 0.08f;
+        const float d = fbm((u + wx) * 3, (v + wy) * 3, 3, 5, 71, 0.55f);
+        const float side = fbm((u + wx) * 3 + 0.04f, (v + wy) * 3 + 0.04f, 3, 5, 71, 0.55f);
+        const float light = std::clamp(0.5f + (d - side) * 2.5f, 0.0f, 1.0f);
+        return ramp(fire, std::clamp(d * 0.38f + 0.42f, 0.0f, 1.0f)) * (0.8f + 0.4f * light);
     });
 }
 
