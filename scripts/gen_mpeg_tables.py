@@ -11,6 +11,8 @@ distances beyond one byte are written as chains through link nodes placed for th
 """
 
 import os
+import shutil
+import subprocess
 import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -348,6 +350,9 @@ def main():
         with open(os.path.join(dst, name), 'w') as f:
             f.write(text)
         print('wrote', os.path.join(dst, name))
+    # The repository's style, so that a run leaves no difference when the data is unchanged.
+    if shutil.which('clang-format'):
+        subprocess.run(['clang-format', '-i'] + [os.path.join(dst, n) for n in files], check=True)
 
 
 if __name__ == '__main__':

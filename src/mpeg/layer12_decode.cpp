@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "mpeg/subband.h"
+#include "mpeg/synthesis_dct.h"
 
 namespace {
 
@@ -21,6 +22,21 @@ struct FrameSubbands {
     void add(Args&&... args) {
         objects[count] = &slots[count].emplace<T>(std::forward<Args>(args)...);
         ++count;
+    }
+};
+
+constexpr int kMaxRuns = 36;  // filter runs of a layer II frame; a layer I frame has 12
+
+struct Staging {
+    float in[2][32 * kMaxRuns];
+    float out[2][32 * kMaxRuns];
+
+    // Moves the filter's input slots into column run, leaving the slots cleared as a run would.
+    void take(int channel, int run, SynthesisFilter& filter) {
+        for (int sb = 0; sb < 32; ++sb) {
+            in[channel][sb * kMaxRuns + run] = filter.input[sb];
+            filter.input[sb] = 0.0f;
+        }
     }
 };
 
@@ -74,15 +90,27 @@ bool decode_layer12_frame(MpegStream& stream, const FrameHeader& header, Crc16* 
     }
     for (int i = 0; i < n; ++i) sb[i]->read_scale_factors(stream, header);
 
+    // Each run's input slots are set aside as they are filled; the matrixing transforms of the
+    // frame's runs are then done side by side, and the runs go through the filters in order,
+    // left and right alternating.
+    Staging staging;
+    int runs = 0;
     bool read_done = false;
     while (!read_done) {
         for (int i = 0; i < n; ++i) read_done = sb[i]->read_samples(stream);
         bool put_done = false;
-        while (!put_done) {
+        while (!put_done && runs < kMaxRuns) {
             for (int i = 0; i < n; ++i) put_done = sb[i]->put_next_sample(left, right);
-            left->run(output);
-            if (right) right->run(output);
+            staging.take(0, runs, *left);
+            if (right) staging.take(1, runs, *right);
+            ++runs;
         }
+    }
+    synthesis_dct32_batch(staging.in[0], staging.out[0], kMaxRuns, runs);
+    if (right) synthesis_dct32_batch(staging.in[1], staging.out[1], kMaxRuns, runs);
+    for (int r = 0; r < runs; ++r) {
+        left->run_transformed(staging.out[0] + r, kMaxRuns, output);
+        if (right) right->run_transformed(staging.out[1] + r, kMaxRuns, output);
     }
     output.frame_done(1);
     return true;

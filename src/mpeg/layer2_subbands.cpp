@@ -107,14 +107,13 @@ void L2MonoSubband::read_scale_factors(MpegStream& stream, const FrameHeader&) {
 bool L2MonoSubband::read_samples(MpegStream& stream) {
     ch0_.read_triple(stream);
     sample_index_ = 0;
-    return ++triple_counter_ == 12;
+    ++triple_counter_;
+    if (ch0_.allocation != 0) ch0_.scale(ch0_.scale_factor, triple_counter_);
+    return triple_counter_ == 12;
 }
 
 bool L2MonoSubband::put_next_sample(SynthesisFilter* left, SynthesisFilter*) {
-    if (ch0_.allocation != 0) {
-        left->input[number_] =
-            ch0_.value(sample_index_) * scale_factor_part(ch0_.scale_factor, triple_counter_);
-    }
+    if (ch0_.allocation != 0) left->input[number_] = ch0_.scaled[sample_index_];
     return next_index();
 }
 
@@ -130,11 +129,20 @@ void L2IntensitySubband::read_scale_factors(MpegStream& stream, const FrameHeade
     if (ch0_.allocation != 0) read_layer2_scale_factors(stream, scfsi1_, scale_factor1_);
 }
 
+bool L2IntensitySubband::read_samples(MpegStream& stream) {
+    bool done = L2MonoSubband::read_samples(stream);
+    // Channel 1 takes channel 0's samples with its own scale factors.
+    if (ch0_.allocation != 0) {
+        float f = scale_factor_part(scale_factor1_, triple_counter_);
+        for (int i = 0; i < 3; ++i) scaled1_[i] = ch0_.value(i) * f;
+    }
+    return done;
+}
+
 bool L2IntensitySubband::put_next_sample(SynthesisFilter* left, SynthesisFilter* right) {
     if (ch0_.allocation != 0) {
-        float v = ch0_.value(sample_index_);
-        left->input[number_] = v * scale_factor_part(ch0_.scale_factor, triple_counter_);
-        if (right) right->input[number_] = v * scale_factor_part(scale_factor1_, triple_counter_);
+        left->input[number_] = ch0_.scaled[sample_index_];
+        if (right) right->input[number_] = scaled1_[sample_index_];
     }
     return next_index();
 }
@@ -159,17 +167,12 @@ void L2StereoSubband::read_scale_factors(MpegStream& stream, const FrameHeader& 
 bool L2StereoSubband::read_samples(MpegStream& stream) {
     bool done = L2MonoSubband::read_samples(stream);
     ch1_.read_triple(stream);
+    if (ch1_.allocation != 0) ch1_.scale(ch1_.scale_factor, triple_counter_);
     return done;
 }
 
 bool L2StereoSubband::put_next_sample(SynthesisFilter* left, SynthesisFilter* right) {
-    if (ch0_.allocation != 0) {
-        left->input[number_] =
-            ch0_.value(sample_index_) * scale_factor_part(ch0_.scale_factor, triple_counter_);
-    }
-    if (ch1_.allocation != 0 && right) {
-        right->input[number_] =
-            ch1_.value(sample_index_) * scale_factor_part(ch1_.scale_factor, triple_counter_);
-    }
+    if (ch0_.allocation != 0) left->input[number_] = ch0_.scaled[sample_index_];
+    if (ch1_.allocation != 0 && right) right->input[number_] = ch1_.scaled[sample_index_];
     return next_index();
 }

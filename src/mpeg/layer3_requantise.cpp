@@ -26,15 +26,12 @@ void Layer3Decoder::requantise(int ch, int gr) {
     const int nz = nonzero[ch];
 
     const float a = static_cast<float>(std::pow(2.0, (g.global_gain - 210) / 4.0));
+    // power[0] is 0, so a zero value gives exactly 0 without a test.
     for (int j = 0; j < nz; ++j) {
         int v = quantised[j];
-        if (v == 0) {
-            out[j] = 0.0f;
-        } else {
-            // The table reaches the largest value a code can carry, 15 + 8191.
-            float m = a * t.power[std::min(v < 0 ? -v : v, 8206)];
-            out[j] = v < 0 ? -m : m;
-        }
+        // The table reaches the largest value a code can carry, 15 + 8191.
+        float m = a * t.power[std::min(v < 0 ? -v : v, 8206)];
+        out[j] = v < 0 ? -m : m;
     }
     for (int j = nz; j < 576; ++j) out[j] = 0.0f;
 

@@ -1,7 +1,9 @@
 // The layer III main-data reservoir: a ring of bytes that joins main data across frames.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 class MainDataReservoir {
 public:
@@ -41,9 +43,9 @@ public:
 
     // The 64 bits from bit position pos on, the first in bit 63; at least 57 are valid.
     std::uint64_t peek_at(int pos) const {
-        const std::uint8_t* p = ring_ + ((pos >> 3) & (kSize - 1));
-        std::uint64_t w = 0;
-        for (int i = 0; i < 8; ++i) w = (w << 8) | p[i];
+        std::uint64_t w;
+        std::memcpy(&w, ring_ + ((pos >> 3) & (kSize - 1)), sizeof w);
+        if constexpr (std::endian::native == std::endian::little) w = __builtin_bswap64(w);
         return w << (pos & 7);
     }
     std::uint64_t peek() const { return peek_at(bits_); }

@@ -83,6 +83,11 @@ private:
 
 // ---- Layer II ----
 
+// Scale factor of the part a triple counter (1..12) is in.
+inline float scale_factor_part(const float (&scale_factor)[3], int triple_counter) {
+    return scale_factor[triple_counter <= 4 ? 0 : (triple_counter <= 8 ? 1 : 2)];
+}
+
 // One channel's part of a layer II subband.
 struct L2Channel {
     int allocation = 0;
@@ -95,21 +100,24 @@ struct L2Channel {
     float sample[3] = {0.0f, 0.0f, 0.0f};
     float c = 0.0f;
     float d = 0.0f;
+    // The triple as it goes to the filter: requantised and scaled when it is read, so that the
+    // three put calls only store it.
+    float scaled[3] = {0.0f, 0.0f, 0.0f};
 
     void read_scfsi(MpegStream& stream, Crc16* crc);
     void read_scale_factors(MpegStream& stream, const Layer2AllocationRow& row);
     void read_triple(MpegStream& stream);
+    // The requantised sample: (v + D) * C for ungrouped classes.
     float value(int index) const {
         float v = sample[index];
         if (group == nullptr) v = (v + d) * c;
         return v;
     }
+    void scale(const float (&factor)[3], int triple_counter) {
+        float f = scale_factor_part(factor, triple_counter);
+        for (int i = 0; i < 3; ++i) scaled[i] = value(i) * f;
+    }
 };
-
-// Scale factor of the part a triple counter (1..12) is in.
-inline float scale_factor_part(const float (&scale_factor)[3], int triple_counter) {
-    return scale_factor[triple_counter <= 4 ? 0 : (triple_counter <= 8 ? 1 : 2)];
-}
 
 class L2MonoSubband : public Subband {
 public:
@@ -134,12 +142,14 @@ class L2IntensitySubband : public L2MonoSubband {
 public:
     using L2MonoSubband::L2MonoSubband;
     void read_scale_factors(MpegStream& stream, const FrameHeader& header) override;
+    bool read_samples(MpegStream& stream) override;
     bool put_next_sample(SynthesisFilter* left, SynthesisFilter* right) override;
     void read_scale_factor_selection(MpegStream& stream, Crc16* crc) override;
 
 private:
     int scfsi1_ = 0;
     float scale_factor1_[3] = {0.0f, 0.0f, 0.0f};
+    float scaled1_[3] = {0.0f, 0.0f, 0.0f};
 };
 
 class L2StereoSubband : public L2MonoSubband {

@@ -13,6 +13,9 @@ public:
     void reset();
     // Turns the 32 inputs into 32 samples for the output, then clears the inputs.
     void run(PcmOutput& output);
+    // A run whose matrixing transform was already done (synthesis_dct32_batch): x[m * stride]
+    // is output m of the transform of this run's subband samples. The input slots are not used.
+    void run_transformed(const float* x, int stride, PcmOutput& output);
 
     // Subband samples for the next run, written directly by the layer decoders.
     float input[32];
@@ -31,10 +34,6 @@ private:
     int channel_;
     float scale_;
 };
-
-// The 32-point cosine transform of the matrixing step (Lee's factorisation, single precision):
-// out[m] = sum over k of in[k] * cos((2k + 1) m pi / 64), m = 0..31.
-void synthesis_dct32(const float* in, float* out);
 
 // The window step and the conversion to 16 bits: for each j, the double-precision sum over
 // t = 0..15 of D[j + 32t] * column (p - t) mod 16 of the bank at row j, times scale, rounded

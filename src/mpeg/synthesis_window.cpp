@@ -41,21 +41,19 @@ const Window kWindow = make_window();
 [[gnu::always_inline]] inline V8f splat(float f) { return V8f{f, f, f, f, f, f, f, f}; }
 [[gnu::always_inline]] inline V8i splat_i(int i) { return V8i{i, i, i, i, i, i, i, i}; }
 
-[[gnu::always_inline]] inline V8f select(V8i mask, V8f yes, V8f no) {
-    return (V8f)(((V8i)yes & mask) | ((V8i)no & ~mask));
-}
-
-// Rounds half away from zero after the conversion to single precision, clips to 16 bits; a
-// sum that is not a number (only corrupt streams get there) gives 0.
+// Rounds half away from zero after the conversion to single precision (the float is clipped
+// first, which gives the same 16-bit result as clipping the double above 32767), truncating
+// f + 0.5 with the sign of f: exact, since |f| < 2^15. A sum that is not a number (only corrupt
+// streams get there) gives 0.
 [[gnu::always_inline]] inline void convert(V8d sum, double scale, std::int16_t* out) {
     V8f f = __builtin_convertvector(sum * scale, V8f);
     f = (V8f)((V8i)f & (f == f));
-    f = select(f < splat(-32768.0f), splat(-32768.0f), f);
-    f = select(f > splat(32767.0f), splat(32767.0f), f);
-    V8i negative = f < splat(0.0f);
-    V8f magnitude = (V8f)((V8i)f & splat_i(0x7FFFFFFF));
-    V8i r = __builtin_convertvector(magnitude + splat(0.5f), V8i);
-    r = (r ^ negative) - negative;
+    const V8f low = splat(-32768.0f);
+    const V8f high = splat(32767.0f);
+    f = f < low ? low : f;
+    f = f > high ? high : f;
+    V8f half = (V8f)(((V8i)f & splat_i(static_cast<int>(0x80000000u))) | (V8i)splat(0.5f));
+    V8i r = __builtin_convertvector(f + half, V8i);
     V8s s = __builtin_convertvector(r, V8s);
     std::memcpy(out, &s, sizeof s);
 }

@@ -2,6 +2,7 @@
 #include "file_output.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace {
 
@@ -15,6 +16,8 @@ void put_u32(std::uint8_t* p, std::uint32_t v) {
     put_u16(p + 2, v >> 16);
 }
 
+constexpr std::size_t kWriteBlock = 1 << 19;  // samples gathered before a write
+
 }  // namespace
 
 FileOutput::FileOutput(std::FILE* file, bool close_file, bool wav, int channels, int frequency,
@@ -26,11 +29,12 @@ FileOutput::FileOutput(std::FILE* file, bool close_file, bool wav, int channels,
       frequency_(frequency),
       summary_(summary) {
     position_[1] = channels_ > 1 ? 1 : 0;
+    pending_.reserve(kWriteBlock + 4096);
     if (wav_) write_wav_header(0);
 }
 
 FileOutput::~FileOutput() {
-    flush_frame();
+    end_frame();
     write_out();
     if (wav_) {
         std::uint64_t limit = 0xFFFFFFFFu - 36;
@@ -43,11 +47,8 @@ FileOutput::~FileOutput() {
 }
 
 void FileOutput::put_sample(int channel, int value) {
-    if (channel < 0 || channel >= channels_) return;
-    std::size_t at = position_[channel];
-    if (at >= frame_.size()) frame_.resize(at + 1, 0);
-    frame_[at] = static_cast<std::int16_t>(value);
-    position_[channel] = at + static_cast<std::size_t>(channels_);
+    std::int16_t v = static_cast<std::int16_t>(value);
+    put_samples(channel, &v, 1);
 }
 
 void FileOutput::put_samples(int channel, const std::int16_t* values, int count) {
@@ -55,39 +56,48 @@ void FileOutput::put_samples(int channel, const std::int16_t* values, int count)
     std::size_t at = position_[channel];
     std::size_t step = static_cast<std::size_t>(channels_);
     std::size_t last = at + step * static_cast<std::size_t>(count - 1);
-    if (last >= frame_.size()) frame_.resize(last + 1, 0);
-    std::int16_t* out = frame_.data() + at;
-    for (int i = 0; i < count; ++i, out += step) *out = values[i];
+    if (last >= pending_.size()) pending_.resize(last + 1, 0);
+    std::int16_t* out = pending_.data() + at;
+    if (step == 1) {
+        std::copy_n(values, count, out);
+    } else {
+        for (int i = 0; i < count; ++i, out += step) *out = values[i];
+    }
     position_[channel] = at + step * static_cast<std::size_t>(count);
 }
 
 void FileOutput::frame_done(int) {
     ++frames_done_;
-    flush_frame();
-    if (pending_.size() >= (1u << 20)) write_out();
+    end_frame();
+    if (pending_.size() >= kWriteBlock) write_out();
 }
 
-void FileOutput::flush_frame() {
-    // Whole sample frames: a channel that fell short is padded with silence.
-    std::size_t used = 0;
-    for (int k = 0; k < channels_; ++k) {
-        std::size_t samples = (position_[k] - static_cast<std::size_t>(k)) / channels_;
-        used = std::max(used, samples * channels_);
-    }
-    std::size_t start = pending_.size();
-    pending_.resize(start + used * 2);
-    std::uint8_t* p = pending_.data() + start;
-    for (std::size_t i = 0; i < used; ++i)
-        put_u16(p + 2 * i, static_cast<std::uint16_t>(frame_[i]));
-    std::fill(frame_.begin(), frame_.end(), std::int16_t{0});
-    for (int k = 0; k < channels_; ++k) position_[k] = static_cast<std::size_t>(k);
+void FileOutput::end_frame() {
+    // The frame ends after the last whole sample frame any channel reached; a channel that
+    // fell short is padded with silence (pending_ grows with zeros).
+    std::size_t end = frame_start_;
+    for (int k = 0; k < channels_; ++k) end = std::max(end, position_[k] - k);
+    end = frame_start_ + (end - frame_start_ + channels_ - 1) / channels_ * channels_;
+    if (end > pending_.size()) pending_.resize(end, 0);
+    pending_.resize(end);
+    frame_start_ = end;
+    for (int k = 0; k < channels_; ++k) position_[k] = end + static_cast<std::size_t>(k);
 }
 
 void FileOutput::write_out() {
-    if (pending_.empty()) return;
-    if (std::fwrite(pending_.data(), 1, pending_.size(), file_) != pending_.size()) failed_ = true;
-    data_bytes_ += pending_.size();
-    pending_.clear();
+    std::size_t n = frame_start_;
+    if (n == 0) return;
+    if constexpr (std::endian::native != std::endian::little) {
+        for (std::size_t i = 0; i < n; ++i) {
+            auto u = static_cast<std::uint16_t>(pending_[i]);
+            pending_[i] = static_cast<std::int16_t>((u >> 8) | (u << 8));
+        }
+    }
+    if (std::fwrite(pending_.data(), 2, n, file_) != n) failed_ = true;
+    data_bytes_ += 2 * n;
+    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(n));
+    frame_start_ = 0;
+    for (int k = 0; k < channels_; ++k) position_[k] -= n;
 }
 
 void FileOutput::write_wav_header(std::uint32_t data_bytes) {

@@ -30,7 +30,7 @@ public:
     void set_stopped() override {}
 
 private:
-    void flush_frame();
+    void end_frame();
     void write_out();
     void write_wav_header(std::uint32_t data_bytes);
 
@@ -40,10 +40,11 @@ private:
     int channels_;
     int frequency_;
     FileOutputSummary* summary_;
-    // The current frame, interleaved: channel k's next sample goes to position[k].
-    std::vector<std::int16_t> frame_;
+    // Interleaved samples not yet written; the current frame starts at frame_start_, and
+    // channel k's next sample goes to position_[k].
+    std::vector<std::int16_t> pending_;
+    std::size_t frame_start_ = 0;
     std::size_t position_[2] = {0, 1};
-    std::vector<std::uint8_t> pending_;
     std::uint64_t data_bytes_ = 0;
     long frames_done_ = 0;
     bool failed_ = false;

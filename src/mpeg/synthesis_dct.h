@@ -1,0 +1,10 @@
+// The 32-point cosine transform of the synthesis filter's matrixing step (Lee's factorisation).
+#pragma once
+
+// out[m] = sum over k of in[k] * cos((2k + 1) m pi / 64), m = 0..31, in single precision.
+void synthesis_dct32(const float* in, float* out);
+
+// The same transform for several runs at once, each lane of the vector unit doing one run with
+// exactly the single-run arithmetic: in[sb * stride + r] is subband sb of run r, and
+// out[m * stride + r] receives output m of run r, for r < runs <= stride.
+void synthesis_dct32_batch(const float* in, float* out, int stride, int runs);
