@@ -4,16 +4,21 @@
 #include "resources/resource_table.h"
 
 // Each file becomes a read-only symbol pair (start, end) through the assembler's .incbin.
-#define LUMIVEX_EMBED_TEXTURE(id)                                                        \
-    asm(".section .rodata\n"                                                             \
-        ".balign 16\n"                                                                   \
-        ".global lumivex_texture_" #id "\n"                                              \
-        "lumivex_texture_" #id ":\n"                                                     \
-        ".incbin \"" LUMIVEX_TEXTURE_DIR "/texture_" #id ".3df\"\n"                      \
-        ".global lumivex_texture_" #id "_end\n"                                          \
-        "lumivex_texture_" #id "_end:\n"                                                 \
-        ".previous\n");                                                                  \
-    extern "C" const std::uint8_t lumivex_texture_##id[];                               \
+#define LUMIVEX_EMBED_TEXTURE(id)                         \
+    asm(".section .rodata\n"                              \
+        ".balign 16\n"                                    \
+        ".global lumivex_texture_" #id                    \
+        "\n"                                              \
+        "lumivex_texture_" #id                            \
+        ":\n"                                             \
+        ".incbin \"" LUMIVEX_TEXTURE_DIR "/texture_" #id  \
+        ".3df\"\n"                                        \
+        ".global lumivex_texture_" #id                    \
+        "_end\n"                                          \
+        "lumivex_texture_" #id                            \
+        "_end:\n"                                         \
+        ".previous\n");                                   \
+    extern "C" const std::uint8_t lumivex_texture_##id[]; \
     extern "C" const std::uint8_t lumivex_texture_##id##_end[];
 
 LUMIVEX_EMBED_TEXTURE(153)
@@ -32,9 +37,9 @@ LUMIVEX_EMBED_TEXTURE(1135)
 LUMIVEX_EMBED_TEXTURE(1136)
 LUMIVEX_EMBED_TEXTURE(1143)
 
-#define LUMIVEX_TEXTURE_ENTRY(id)                                                  \
-    ResourceEntry {                                                                \
-        id, "TEXTURE", lumivex_texture_##id,                                       \
+#define LUMIVEX_TEXTURE_ENTRY(id)                                                       \
+    ResourceEntry {                                                                     \
+        id, "TEXTURE", lumivex_texture_##id,                                            \
             static_cast<std::size_t>(lumivex_texture_##id##_end - lumivex_texture_##id) \
     }
 

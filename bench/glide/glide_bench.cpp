@@ -71,7 +71,8 @@ void save(const char* name) {
     const char* dir = std::getenv("LUMIVEX_BENCH_PNG");
     if (!dir) return;
     grBufferSwap(1);
-    if (const GlideFrame* f = glide_last_frame()) glide_write_png(*f, std::string(dir) + "/" + name);
+    if (const GlideFrame* f = glide_last_frame())
+        glide_write_png(*f, std::string(dir) + "/" + name);
 }
 
 // Two screen-filling triangles, perspective-correct (1/w from 1 down to 0.3 across the screen),
@@ -87,9 +88,8 @@ void BM_FullScreenPerspectiveFill(benchmark::State& state) {
         grDrawTriangle(&a, &c, &b);
         grDrawTriangle(&a, &d, &c);
     }
-    state.counters["pixels/s"] =
-        benchmark::Counter(kW * kH * static_cast<double>(state.iterations()),
-                           benchmark::Counter::kIsRate);
+    state.counters["pixels/s"] = benchmark::Counter(
+        kW * kH * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     save("fill.png");
     grGlideShutdown();
 }
@@ -166,14 +166,14 @@ void BM_AntialiasedPoints(benchmark::State& state) {
                    GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_CONSTANT, FXFALSE);
     std::vector<GrVertex> points;
     for (int i = 0; i < 400; ++i) {
-        points.push_back(vertex(std::fmod(i * 97.31f, kW), std::fmod(i * 53.77f, kH), 255, 0, 0, 1));
+        points.push_back(
+            vertex(std::fmod(i * 97.31f, kW), std::fmod(i * 53.77f, kH), 255, 0, 0, 1));
     }
     for (auto _ : state) {
         for (const GrVertex& p : points) grAADrawPoint(&p);
     }
-    state.counters["points/s"] =
-        benchmark::Counter(400.0 * static_cast<double>(state.iterations()),
-                           benchmark::Counter::kIsRate);
+    state.counters["points/s"] = benchmark::Counter(400.0 * static_cast<double>(state.iterations()),
+                                                    benchmark::Counter::kIsRate);
     grGlideShutdown();
 }
 BENCHMARK(BM_AntialiasedPoints)->Unit(benchmark::kMicrosecond);

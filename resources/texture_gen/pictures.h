@@ -7,15 +7,15 @@ constexpr int kSize = 256;
 
 // Backgrounds. The tunnel ones tile in both directions: the tunnel wraps them around its wall
 // and along its length.
-Image picture_lightning();        // tunnel
-Image picture_clouds();           // flat
-Image picture_white_nebula();     // flat
-Image picture_spiral_vortex();    // tunnel
-Image picture_spiral_galaxy();    // flat
-Image picture_colored_plasma();   // tunnel
-Image picture_red_clouds();       // tunnel
-Image picture_blue_red();         // tunnel
-Image picture_star_tunnel();      // tunnel
+Image picture_lightning();       // tunnel
+Image picture_clouds();          // flat
+Image picture_white_nebula();    // flat
+Image picture_spiral_vortex();   // tunnel
+Image picture_spiral_galaxy();   // flat
+Image picture_colored_plasma();  // tunnel
+Image picture_red_clouds();      // tunnel
+Image picture_blue_red();        // tunnel
+Image picture_star_tunnel();     // tunnel
 
 // Big-star images: a glowing star filling the texture's inscribed circle, soft towards the rim.
 Image picture_star_glow(Rgb core, Rgb glow, unsigned seed);

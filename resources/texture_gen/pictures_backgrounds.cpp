@@ -39,10 +39,10 @@ float warped(float u, float v, int period, unsigned seed, float strength) {
     const float p = static_cast<float>(period);
     const float qx = fbm(u * p, v * p, period, 4, seed + 1);
     const float qy = fbm(u * p + 5.2f, v * p + 1.3f, period, 4, seed + 2);
-    const float rx = fbm(u * p + strength * qx + 1.7f, v * p + strength * qy + 9.2f, period, 5,
-                         seed + 3);
-    const float ry = fbm(u * p + strength * qx + 8.3f, v * p + strength * qy + 2.8f, period, 5,
-                         seed + 4);
+    const float rx =
+        fbm(u * p + strength * qx + 1.7f, v * p + strength * qy + 9.2f, period, 5, seed + 3);
+    const float ry =
+        fbm(u * p + strength * qx + 8.3f, v * p + strength * qy + 2.8f, period, 5, seed + 4);
     return fbm(u * p + strength * rx, v * p + strength * ry, period, 6, seed + 5);
 }
 
@@ -99,8 +99,8 @@ void add_bolt(Image& img, Rng& rng, float ax, float ay, float bx, float by, floa
 }  // namespace
 
 Image picture_lightning() {
-    const std::vector<Stop> sky = {{0.0f, hex(0x010006)}, {0.5f, hex(0x08041C)},
-                                   {0.8f, hex(0x1A0E48)}, {1.0f, hex(0x342070)}};
+    const std::vector<Stop> sky = {
+        {0.0f, hex(0x010006)}, {0.5f, hex(0x08041C)}, {0.8f, hex(0x1A0E48)}, {1.0f, hex(0x342070)}};
     Image img = paint([&](float u, float v) {
         const float clouds = fbm(u * 4, v * 4, 4, 6, 11) * 0.5f + 0.5f;
         return ramp(sky, clouds);
@@ -149,7 +149,8 @@ Image picture_white_nebula() {
         c = c + hex(0x2A3350) * smoothstep(0.05f, 0.5f, density);
         c = c + hex(0xAFC0E6) * (smoothstep(0.35f, 1.0f, density) * 0.9f);
         c = c + hex(0xFFFFFF) * (threads * fall * 0.9f);
-        c = c + hex(0x5A2440) * (smoothstep(0.1f, 0.4f, density) * (1 - smoothstep(0.5f, 0.9f, density)) * 0.6f);
+        c = c + hex(0x5A2440) * (smoothstep(0.1f, 0.4f, density) *
+                                 (1 - smoothstep(0.5f, 0.9f, density)) * 0.6f);
         return c;
     });
     scatter_stars(img, 260, 33, false, 0.9f);
@@ -157,7 +158,7 @@ Image picture_white_nebula() {
 }
 
 Image picture_spiral_vortex() {
-    const std::vector<Stop> bands = {{0.0f, hex(0x07001A)}, {0.3f, hex(0x3A0A78)},
+    const std::vector<Stop> bands = {{0.0f, hex(0x07001A)},  {0.3f, hex(0x3A0A78)},
                                      {0.55f, hex(0x9B2CF0)}, {0.75f, hex(0x2FC8F5)},
                                      {0.92f, hex(0xD8FAFF)}, {1.0f, hex(0xFFFFFF)}};
     return paint([&](float u, float v) {
@@ -216,9 +217,9 @@ Image picture_colored_plasma() {
 }
 
 Image picture_red_clouds() {
-    const std::vector<Stop> fire = {{0.0f, hex(0x050000)}, {0.3f, hex(0x3A0204)},
+    const std::vector<Stop> fire = {{0.0f, hex(0x050000)},  {0.3f, hex(0x3A0204)},
                                     {0.55f, hex(0x9A0E0A)}, {0.75f, hex(0xE8481A)},
-                                    {0.9f, hex(0xFFB050)}, {1.0f, hex(0xFFF0C8)}};
+                                    {0.9f, hex(0xFFB050)},  {1.0f, hex(0xFFF0C8)}};
     return paint([&](float u, float v) {
         // Billowing cloud: noise under a gentle warp, lit a little from one side.
         const float wx = fbm(u * 2, v * 2, 2, 3, 70) * 0.08f;
@@ -231,10 +232,9 @@ Image picture_red_clouds() {
 }
 
 Image picture_blue_red() {
-    const std::vector<Stop> two = {{0.0f, hex(0xFFD0A0)}, {0.1f, hex(0xFF3A14)},
-                                   {0.3f, hex(0x6A0418)}, {0.5f, hex(0x040208)},
-                                   {0.7f, hex(0x0A1C78)}, {0.9f, hex(0x2C8CFF)},
-                                   {1.0f, hex(0xC8ECFF)}};
+    const std::vector<Stop> two = {
+        {0.0f, hex(0xFFD0A0)}, {0.1f, hex(0xFF3A14)}, {0.3f, hex(0x6A0418)}, {0.5f, hex(0x040208)},
+        {0.7f, hex(0x0A1C78)}, {0.9f, hex(0x2C8CFF)}, {1.0f, hex(0xC8ECFF)}};
     return paint([&](float u, float v) {
         const float d = warped(u, v, 2, 81, 1.6f);
         const float fine = fbm(u * 32, v * 32, 32, 2, 82) * 0.05f;

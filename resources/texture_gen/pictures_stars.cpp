@@ -34,9 +34,11 @@ Image picture_star_glow(Rgb core, Rgb glow, unsigned seed) {
         const float halo = std::exp(-(r * r) / 0.35f);
         // Four long rays and four short ones, as a bright star shows through optics.
         const float ax = std::fabs(x), ay = std::fabs(y);
-        const float rays = (std::exp(-ay / 0.012f) + std::exp(-ax / 0.012f)) * std::pow(std::max(0.0f, 1 - r), 1.5f);
+        const float rays = (std::exp(-ay / 0.012f) + std::exp(-ax / 0.012f)) *
+                           std::pow(std::max(0.0f, 1 - r), 1.5f);
         const float dx = std::fabs(x - y) * 0.7071f, dy = std::fabs(x + y) * 0.7071f;
-        const float diag = (std::exp(-dx / 0.01f) + std::exp(-dy / 0.01f)) * std::pow(std::max(0.0f, 1 - 1.8f * r), 2.0f);
+        const float diag = (std::exp(-dx / 0.01f) + std::exp(-dy / 0.01f)) *
+                           std::pow(std::max(0.0f, 1 - 1.8f * r), 2.0f);
         // A soft, slowly varying corona so the rim is not a perfect circle.
         const float corona = 0.85f + 0.3f * noise2(theta / kTau * 12, r * 3, 12, 1 << 12, seed);
         Rgb c = glow * (0.32f + 0.55f * halo * corona);

@@ -84,7 +84,8 @@ int main(int argc, char** argv) {
             return 1;
         }
         if (!png.empty()) {
-            write_preview(png + "/texture_" + std::to_string(t.id) + "_" + t.label + ".png", texels);
+            write_preview(png + "/texture_" + std::to_string(t.id) + "_" + t.label + ".png",
+                          texels);
         }
     }
     return 0;

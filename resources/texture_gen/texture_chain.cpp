@@ -25,7 +25,8 @@ std::vector<Image> mip_chain(const Image& top) {
         for (int y = 0; y < b.height; ++y) {
             for (int x = 0; x < b.width; ++x) {
                 const int x0 = std::min(2 * x, a.width - 1), x1 = std::min(2 * x + 1, a.width - 1);
-                const int y0 = std::min(2 * y, a.height - 1), y1 = std::min(2 * y + 1, a.height - 1);
+                const int y0 = std::min(2 * y, a.height - 1),
+                          y1 = std::min(2 * y + 1, a.height - 1);
                 b.at(x, y) = (a.at(x0, y0) + a.at(x1, y0) + a.at(x0, y1) + a.at(x1, y1)) * 0.25f;
             }
         }

@@ -12,7 +12,8 @@ namespace {
 
 std::int64_t calendar_seconds() {
     const RenderState& st = render_state();
-    return st.calendar_seconds ? st.calendar_seconds() : static_cast<std::int64_t>(std::time(nullptr));
+    return st.calendar_seconds ? st.calendar_seconds()
+                               : static_cast<std::int64_t>(std::time(nullptr));
 }
 
 void load_texture(int resource_id, DeviceTexture* t) {

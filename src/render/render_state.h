@@ -14,7 +14,7 @@ struct DeviceTexture {
     std::int32_t table_type = -1;
     std::array<std::uint8_t, 1024> table{};
     FxU32 start_address = 0;
-    bool loaded = false;              // false when its resource failed to load: never downloaded
+    bool loaded = false;               // false when its resource failed to load: never downloaded
     std::vector<std::uint8_t> texels;  // kept only until the download
 };
 

@@ -10,9 +10,9 @@
 namespace {
 
 // Format names by Glide format code.
-constexpr const char* kFormatNames[] = {"rgb332", "yiq",      "a8",       "i8",     "ai44",
+constexpr const char* kFormatNames[] = {"rgb332", "yiq",      "a8",       "i8",       "ai44",
                                         "p8",     "rsvd1",    "rsvd2",    "argb8332", "ayiq8422",
-                                        "rgb565", "argb1555", "argb4444", "ai88",   "ap88"};
+                                        "rgb565", "argb1555", "argb4444", "ai88",     "ap88"};
 
 bool is_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
@@ -106,38 +106,55 @@ constexpr Aspect kAspects[] = {{8, 1, 0, 0, 3}, {4, 1, 1, 0, 2}, {2, 1, 2, 0, 1}
 
 std::int32_t lod_from_size(std::int64_t size) {
     switch (size) {
-        case 256: return 0;
-        case 128: return 1;
-        case 64: return 2;
-        case 32: return 3;
-        case 16: return 4;
-        case 8: return 5;
-        case 4: return 6;
-        case 2: return 7;
-        default: return 8;
+        case 256:
+            return 0;
+        case 128:
+            return 1;
+        case 64:
+            return 2;
+        case 32:
+            return 3;
+        case 16:
+            return 4;
+        case 8:
+            return 5;
+        case 4:
+            return 6;
+        case 2:
+            return 7;
+        default:
+            return 8;
     }
 }
 
 std::int32_t smallest_lod_for_aspect(std::int32_t aspect) {
     switch (aspect) {
-        case 3: return 8;
+        case 3:
+            return 8;
         case 2:
-        case 4: return 7;
+        case 4:
+            return 7;
         case 1:
-        case 5: return 6;
+        case 5:
+            return 6;
         case 0:
-        case 6: return 5;
-        default: return 8;
+        case 6:
+            return 5;
+        default:
+            return 8;
     }
 }
 
 std::int32_t table_type_for_format(std::int32_t format) {
     switch (format) {
         case 1:
-        case 9: return 0;
+        case 9:
+            return 0;
         case 5:
-        case 14: return 2;
-        default: return -1;
+        case 14:
+            return 2;
+        default:
+            return -1;
     }
 }
 
@@ -175,7 +192,8 @@ int load_3df_bytes(std::span<const std::uint8_t> bytes, TextureFileInfo* out) {
     const auto lod_line = reader.next();
     if (!lod_line || scan_two(*lod_line, "lod range: ", &small_size, &large_size) < 2) return 0;
     const auto aspect_line = reader.next();
-    if (!aspect_line || scan_two(*aspect_line, "aspect ratio: ", &aspect_w, &aspect_h) < 2) return 0;
+    if (!aspect_line || scan_two(*aspect_line, "aspect ratio: ", &aspect_w, &aspect_h) < 2)
+        return 0;
     const std::size_t texels_at = reader.position();
 
     std::int32_t format = -1;

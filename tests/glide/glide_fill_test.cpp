@@ -216,7 +216,7 @@ TEST_F(FillRule, AntialiasedEdgesOnlyWhereFlagged) {
     grAADrawTriangle(&a, &b, &c, FXTRUE, FXFALSE, FXFALSE);
     EXPECT_NE(glide_read_pixel(200, 99), 0);  // the strip under the flagged bottom edge
     EXPECT_EQ(glide_read_pixel(200, 98), 0);
-    EXPECT_LT(pixel(200, 99).r, 200);  // it fades
+    EXPECT_LT(pixel(200, 99).r, 200);          // it fades
     EXPECT_EQ(glide_read_pixel(149, 200), 0);  // beside the unflagged sides
     EXPECT_EQ(glide_read_pixel(250, 200), 0);
 

@@ -1,4 +1,6 @@
 // The offscreen presenter and the PNG writer.
+#include "platform/glide/glide_present.h"
+
 #include <zlib.h>
 
 #include <cstdio>
@@ -7,7 +9,6 @@
 #include <iterator>
 
 #include "glide_test_util.h"
-#include "platform/glide/glide_present.h"
 #include "platform/glide/png_write.h"
 
 namespace {
@@ -55,8 +56,8 @@ TEST(PngWriter, WritesADecodableImage) {
     EXPECT_EQ(png[20 + 3], 3);  // height
     // The IDAT payload inflates to the rows, each led by filter byte 0.
     const std::size_t idat = 8 + 25;
-    const std::size_t size = (png[idat] << 24) | (png[idat + 1] << 16) | (png[idat + 2] << 8) |
-                             png[idat + 3];
+    const std::size_t size =
+        (png[idat] << 24) | (png[idat + 1] << 16) | (png[idat + 2] << 8) | png[idat + 3];
     std::vector<std::uint8_t> raw(3 * (1 + 12));
     uLongf raw_size = raw.size();
     ASSERT_EQ(uncompress(raw.data(), &raw_size, png.data() + idat + 8, size), Z_OK);

@@ -36,10 +36,10 @@ protected:
 
     // Constant colour, alpha from the vertices, alpha blending: the saver's plain mode.
     static void plain_mode() {
-        grColorCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE,
-                       GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_NONE, FXFALSE);
-        grAlphaCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE,
-                       GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_NONE, FXFALSE);
+        grColorCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_CONSTANT,
+                       GR_COMBINE_OTHER_NONE, FXFALSE);
+        grAlphaCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_ITERATED,
+                       GR_COMBINE_OTHER_NONE, FXFALSE);
         grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
                              GR_BLEND_ZERO);
     }
@@ -47,8 +47,8 @@ protected:
     // Each draw adds the constant colour: counts how often a pixel was drawn.
     static void counting_mode(int step) {
         grDitherMode(GR_DITHER_DISABLE);
-        grColorCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE,
-                       GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_NONE, FXFALSE);
+        grColorCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_CONSTANT,
+                       GR_COMBINE_OTHER_NONE, FXFALSE);
         grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ZERO);
         const GrColor_t c = static_cast<GrColor_t>(step);
         grConstantColorValue(c | (c << 8) | (c << 16) | 0xFF000000u);

@@ -35,8 +35,8 @@ protected:
         grTexMipMapMode(GR_TMU0, mipmap, FXFALSE);
         grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE,
                        GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
-        grAlphaCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE,
-                       GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_NONE, FXFALSE);
+        grAlphaCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_ITERATED,
+                       GR_COMBINE_OTHER_NONE, FXFALSE);
         grDitherMode(GR_DITHER_DISABLE);
     }
 
@@ -127,9 +127,8 @@ TEST_F(Texturing, ClampsAtTheEdges) {
 }
 
 TEST_F(Texturing, NearestMipmapLevelFollowsTheFootprint) {
-    auto texels = make_chain([](int lod, int, int) {
-        return static_cast<std::uint16_t>((lod * 3) << 11);
-    });
+    auto texels =
+        make_chain([](int lod, int, int) { return static_cast<std::uint16_t>((lod * 3) << 11); });
     use_texture(texels, GR_TEXTUREFILTER_BILINEAR, GR_MIPMAP_NEAREST);
     const struct {
         float texels_per_pixel;

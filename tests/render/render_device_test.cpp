@@ -1,4 +1,6 @@
 // open_render_device: resolution, background choice, texture placement, state, repeatable scenes.
+#include "render/render_device.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,7 +9,6 @@
 #include "platform/glide/glide_device.h"
 #include "platform/glide/glide_present.h"
 #include "platform/win/win_scripted.h"
-#include "render/render_device.h"
 #include "render/render_frame.h"
 #include "render/render_state.h"
 #include "render/texture_file.h"

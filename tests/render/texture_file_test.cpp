@@ -1,4 +1,6 @@
 // The 3DF reader: the fifteen linked textures, header variants, failures and byte order.
+#include "render/texture_file.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -6,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "render/texture_file.h"
 #include "resources/resource_table.h"
 
 namespace {
@@ -86,19 +87,19 @@ TEST(TextureFile, CommentLinesAreSkipped) {
 
 TEST(TextureFile, BadHeadersFailAndClearTheRecord) {
     const char* bad[] = {
-        "3df v1.1\nrgb565\nlod range: 1 300\naspect ratio: 1 1\n",    // not a power of two
-        "3df v1.1\nrgb565\nlod range: 3 256\naspect ratio: 1 1\n",    // not a power of two
-        "3df v1.1\nrgb565\nlod range: 256 1\naspect ratio: 1 1\n",    // small above large
-        "3df v1.1\nrgb565\nlod range: 1 512\naspect ratio: 1 1\n",    // above 256
-        "3df v1.1\nrgb565\nlod range: 1\naspect ratio: 1 1\n",        // one number
-        "3df v1.1\nrgb565\nlod range: 1 256\naspect ratio: 3 1\n",    // no such aspect
-        "3df v1.1\nrgb565\nlod range: 1 256\naspect ratio: 1\n",      // one number
-        "3df v1.1\nrgb888\nlod range: 1 256\naspect ratio: 1 1\n",    // unknown format
-        "3df v1.1\nRGB565\nlod range: 1 256\naspect ratio: 1 1\n",    // names are case-sensitive
-        "3df v1.1\n\nlod range: 1 256\naspect ratio: 1 1\n",          // no format word
-        "3dg v1.1\nrgb565\nlod range: 1 256\naspect ratio: 1 1\n",    // not a 3DF file
-        "3df v\nrgb565\nlod range: 1 256\naspect ratio: 1 1\n",       // no version word
-        "3df v1.1\nrgb565\nlod range: 1 256\naspect ratio: 1 1",      // header runs off the end
+        "3df v1.1\nrgb565\nlod range: 1 300\naspect ratio: 1 1\n",  // not a power of two
+        "3df v1.1\nrgb565\nlod range: 3 256\naspect ratio: 1 1\n",  // not a power of two
+        "3df v1.1\nrgb565\nlod range: 256 1\naspect ratio: 1 1\n",  // small above large
+        "3df v1.1\nrgb565\nlod range: 1 512\naspect ratio: 1 1\n",  // above 256
+        "3df v1.1\nrgb565\nlod range: 1\naspect ratio: 1 1\n",      // one number
+        "3df v1.1\nrgb565\nlod range: 1 256\naspect ratio: 3 1\n",  // no such aspect
+        "3df v1.1\nrgb565\nlod range: 1 256\naspect ratio: 1\n",    // one number
+        "3df v1.1\nrgb888\nlod range: 1 256\naspect ratio: 1 1\n",  // unknown format
+        "3df v1.1\nRGB565\nlod range: 1 256\naspect ratio: 1 1\n",  // names are case-sensitive
+        "3df v1.1\n\nlod range: 1 256\naspect ratio: 1 1\n",        // no format word
+        "3dg v1.1\nrgb565\nlod range: 1 256\naspect ratio: 1 1\n",  // not a 3DF file
+        "3df v\nrgb565\nlod range: 1 256\naspect ratio: 1 1\n",     // no version word
+        "3df v1.1\nrgb565\nlod range: 1 256\naspect ratio: 1 1",    // header runs off the end
     };
     for (const char* header : bad) {
         TextureFileInfo info;

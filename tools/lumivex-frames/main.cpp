@@ -63,8 +63,8 @@ std::optional<Options> parse(int argc, char** argv) {
         }
         const std::optional<long> n = parse_number(value);
         if (!n) {
-            std::fprintf(stderr, "lumivex-frames: %s wants a whole number, not '%s'\n", flag.c_str(),
-                         value);
+            std::fprintf(stderr, "lumivex-frames: %s wants a whole number, not '%s'\n",
+                         flag.c_str(), value);
             return std::nullopt;
         }
         if (flag == "--frames") {

@@ -244,10 +244,10 @@ void grTexClampMode(GrChipID_t tmu, GrTextureClampMode_t s_clampmode,
                     GrTextureClampMode_t t_clampmode);
 
 // Pixel pipeline state.
-void grColorCombine(GrCombineFunction_t function, GrCombineFactor_t factor,
-                    GrCombineLocal_t local, GrCombineOther_t other, FxBool invert);
-void grAlphaCombine(GrCombineFunction_t function, GrCombineFactor_t factor,
-                    GrCombineLocal_t local, GrCombineOther_t other, FxBool invert);
+void grColorCombine(GrCombineFunction_t function, GrCombineFactor_t factor, GrCombineLocal_t local,
+                    GrCombineOther_t other, FxBool invert);
+void grAlphaCombine(GrCombineFunction_t function, GrCombineFactor_t factor, GrCombineLocal_t local,
+                    GrCombineOther_t other, FxBool invert);
 void grAlphaBlendFunction(GrAlphaBlendFnc_t rgb_sf, GrAlphaBlendFnc_t rgb_df,
                           GrAlphaBlendFnc_t alpha_sf, GrAlphaBlendFnc_t alpha_df);
 void grConstantColorValue(GrColor_t value);

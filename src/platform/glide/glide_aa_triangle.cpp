@@ -1,4 +1,5 @@
-// grAADrawTriangle: the triangle, then a one-pixel strip fading to alpha 0 outside each flagged edge.
+// grAADrawTriangle: the triangle, then a one-pixel strip fading to alpha 0 outside each flagged
+// edge.
 #include <cmath>
 
 #include "platform/glide/glide_raster.h"

@@ -17,8 +17,8 @@ ClipVertex from_vertex(const GrVertex& v) {
 
 ClipVertex mix(const ClipVertex& p, const ClipVertex& q, double t) {
     auto m = [t](double u, double v) { return u + (v - u) * t; };
-    return {m(p.x, q.x),   m(p.y, q.y), m(p.z, q.z),     m(p.r, q.r),
-            m(p.g, q.g),   m(p.b, q.b), m(p.ooz, q.ooz), m(p.a, q.a),
+    return {m(p.x, q.x),     m(p.y, q.y),     m(p.z, q.z),     m(p.r, q.r),
+            m(p.g, q.g),     m(p.b, q.b),     m(p.ooz, q.ooz), m(p.a, q.a),
             m(p.oow, q.oow), m(p.sow, q.sow), m(p.tow, q.tow)};
 }
 

@@ -50,10 +50,14 @@ struct Argb {
 Argb unpack_color(GrColor_t c, GrColorFormat_t format) {
     const int b0 = c & 255, b1 = (c >> 8) & 255, b2 = (c >> 16) & 255, b3 = (c >> 24) & 255;
     switch (format) {
-        case GR_COLORFORMAT_ABGR: return {b3, b0, b1, b2};
-        case GR_COLORFORMAT_RGBA: return {b0, b3, b2, b1};
-        case GR_COLORFORMAT_BGRA: return {b0, b1, b2, b3};
-        default: return {b3, b2, b1, b0};  // ARGB
+        case GR_COLORFORMAT_ABGR:
+            return {b3, b0, b1, b2};
+        case GR_COLORFORMAT_RGBA:
+            return {b0, b3, b2, b1};
+        case GR_COLORFORMAT_BGRA:
+            return {b0, b1, b2, b3};
+        default:
+            return {b3, b2, b1, b0};  // ARGB
     }
 }
 
@@ -105,8 +109,8 @@ Pipeline resolve(GlideDevice& d) {
     const bool texel_colour = p.tex_rgb.function == GR_COMBINE_FUNCTION_LOCAL && !p.tex_rgb.invert;
     if (p.needs_texture && p.texture && texel_colour && is_exact_texture_colour(p.color, k) &&
         is_iterated_alpha(p.alpha) && p.rgb_sf == GR_BLEND_SRC_ALPHA &&
-        p.rgb_df == GR_BLEND_ONE_MINUS_SRC_ALPHA && p.min_bilinear && p.mag_bilinear &&
-        !p.wrap_s && !p.wrap_t && p.dither) {
+        p.rgb_df == GR_BLEND_ONE_MINUS_SRC_ALPHA && p.min_bilinear && p.mag_bilinear && !p.wrap_s &&
+        !p.wrap_t && p.dither) {
         p.kind = SpanKind::kTextureBlend;
     }
     return p;
@@ -180,10 +184,17 @@ FxBool grSstWinOpen(FxU32 /*hWnd*/, GrScreenResolution_t resolution, GrScreenRef
     if (!d.initialised) return FXFALSE;
     int width, height;
     switch (resolution) {
-        case GR_RESOLUTION_640x480: width = 640, height = 480; break;
-        case GR_RESOLUTION_800x600: width = 800, height = 600; break;
-        case GR_RESOLUTION_1024x768: width = 1024, height = 768; break;
-        default: return FXFALSE;
+        case GR_RESOLUTION_640x480:
+            width = 640, height = 480;
+            break;
+        case GR_RESOLUTION_800x600:
+            width = 800, height = 600;
+            break;
+        case GR_RESOLUTION_1024x768:
+            width = 1024, height = 768;
+            break;
+        default:
+            return FXFALSE;
     }
     if (d.open) glide_presenter().close();
     d.open = false;
@@ -203,15 +214,15 @@ FxBool grSstWinOpen(FxU32 /*hWnd*/, GrScreenResolution_t resolution, GrScreenRef
 FxU32 grSstScreenWidth() { return static_cast<FxU32>(glide_device().width); }
 FxU32 grSstScreenHeight() { return static_cast<FxU32>(glide_device().height); }
 
-void grColorCombine(GrCombineFunction_t function, GrCombineFactor_t factor,
-                    GrCombineLocal_t local, GrCombineOther_t other, FxBool invert) {
+void grColorCombine(GrCombineFunction_t function, GrCombineFactor_t factor, GrCombineLocal_t local,
+                    GrCombineOther_t other, FxBool invert) {
     GlideDevice& d = glide_device();
     d.color_combine = {function, factor, local, other, invert != 0};
     d.dirty = true;
 }
 
-void grAlphaCombine(GrCombineFunction_t function, GrCombineFactor_t factor,
-                    GrCombineLocal_t local, GrCombineOther_t other, FxBool invert) {
+void grAlphaCombine(GrCombineFunction_t function, GrCombineFactor_t factor, GrCombineLocal_t local,
+                    GrCombineOther_t other, FxBool invert) {
     GlideDevice& d = glide_device();
     d.alpha_combine = {function, factor, local, other, invert != 0};
     d.dirty = true;

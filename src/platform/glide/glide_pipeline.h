@@ -181,19 +181,30 @@ inline int combine(const CombineSetting& u, int local, int other, int local_alph
                             fn == GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL ||
                             fn == GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL ||
                             fn == GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL;
-    const bool adds_local_alpha = fn == GR_COMBINE_FUNCTION_LOCAL_ALPHA ||
-                                  fn == GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL_ALPHA ||
-                                  fn == GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL_ALPHA ||
-                                  fn == GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL_ALPHA;
+    const bool adds_local_alpha =
+        fn == GR_COMBINE_FUNCTION_LOCAL_ALPHA ||
+        fn == GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL_ALPHA ||
+        fn == GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL_ALPHA ||
+        fn == GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL_ALPHA;
     int base = uses_other ? other : 0;
     if (subtracts_local) base -= local;
     int f = 0;
     switch (u.factor & 7) {
-        case GR_COMBINE_FACTOR_LOCAL: f = local; break;
-        case GR_COMBINE_FACTOR_OTHER_ALPHA: f = other_alpha; break;
-        case GR_COMBINE_FACTOR_LOCAL_ALPHA: f = local_alpha; break;
-        case GR_COMBINE_FACTOR_TEXTURE_ALPHA: f = texture_alpha; break;
-        default: f = 0; break;  // zero, and the LOD fraction of a single unsplit texture
+        case GR_COMBINE_FACTOR_LOCAL:
+            f = local;
+            break;
+        case GR_COMBINE_FACTOR_OTHER_ALPHA:
+            f = other_alpha;
+            break;
+        case GR_COMBINE_FACTOR_LOCAL_ALPHA:
+            f = local_alpha;
+            break;
+        case GR_COMBINE_FACTOR_TEXTURE_ALPHA:
+            f = texture_alpha;
+            break;
+        default:
+            f = 0;
+            break;  // zero, and the LOD fraction of a single unsplit texture
     }
     if (u.factor & 8) f = 255 - f;
     int v = (base * (f + 1)) >> 8;
@@ -207,16 +218,33 @@ inline int combine(const CombineSetting& u, int local, int other, int local_alph
 inline int blend_term(GrAlphaBlendFnc_t code, int x, int s, int d, int a, bool source_side) {
     int f;
     switch (code) {
-        case GR_BLEND_ZERO: return 0;
-        case GR_BLEND_ONE: return x;
-        case GR_BLEND_SRC_ALPHA: f = a; break;
-        case GR_BLEND_ONE_MINUS_SRC_ALPHA: f = 255 - a; break;
-        case GR_BLEND_SRC_COLOR: f = source_side ? d : s; break;  // DST_COLOR on the source side
-        case GR_BLEND_ONE_MINUS_SRC_COLOR: f = 255 - (source_side ? d : s); break;
-        case GR_BLEND_DST_ALPHA: f = 255; break;  // no alpha planes: destination alpha reads opaque
-        case GR_BLEND_ONE_MINUS_DST_ALPHA: f = 0; break;
-        case GR_BLEND_ALPHA_SATURATE: f = 0; break;
-        default: return source_side ? x : 0;
+        case GR_BLEND_ZERO:
+            return 0;
+        case GR_BLEND_ONE:
+            return x;
+        case GR_BLEND_SRC_ALPHA:
+            f = a;
+            break;
+        case GR_BLEND_ONE_MINUS_SRC_ALPHA:
+            f = 255 - a;
+            break;
+        case GR_BLEND_SRC_COLOR:
+            f = source_side ? d : s;
+            break;  // DST_COLOR on the source side
+        case GR_BLEND_ONE_MINUS_SRC_COLOR:
+            f = 255 - (source_side ? d : s);
+            break;
+        case GR_BLEND_DST_ALPHA:
+            f = 255;
+            break;  // no alpha planes: destination alpha reads opaque
+        case GR_BLEND_ONE_MINUS_DST_ALPHA:
+            f = 0;
+            break;
+        case GR_BLEND_ALPHA_SATURATE:
+            f = 0;
+            break;
+        default:
+            return source_side ? x : 0;
     }
     return (x * (f + 1)) >> 8;
 }
@@ -234,15 +262,16 @@ inline std::uint16_t pack565(int r, int g, int b, int x, int y, bool dither) {
 }
 
 // The whole pipeline for one pixel: parameters at its centre in, new 16-bit value out.
-inline std::uint16_t shade_pixel(const Pipeline& p, std::uint16_t dst, int x, int y,
-                                 const float* v, float rho) {
+inline std::uint16_t shade_pixel(const Pipeline& p, std::uint16_t dst, int x, int y, const float* v,
+                                 float rho) {
     const int ir = iterated_channel(v[kParamR]);
     const int ig = iterated_channel(v[kParamG]);
     const int ib = iterated_channel(v[kParamB]);
     const int ia = iterated_channel(v[kParamA]);
     int tr = 0, tg = 0, tb = 0, ta = 0;
     if (p.needs_texture && p.texture) {
-        const std::uint32_t texel = sample_texture(p, v[kParamSow], v[kParamTow], v[kParamOow], rho);
+        const std::uint32_t texel =
+            sample_texture(p, v[kParamSow], v[kParamTow], v[kParamOow], rho);
         const int lr = (texel >> 16) & 255, lg = (texel >> 8) & 255, lb = texel & 255;
         const int la = texel >> 24;
         // The unit's "other" input is the upstream unit's output: nothing, with one unit.
@@ -256,8 +285,9 @@ inline std::uint16_t shade_pixel(const Pipeline& p, std::uint16_t dst, int x, in
                                                 : (sel == GR_COMBINE_LOCAL_CONSTANT ? constant : 0);
     };
     auto pick_other = [&](GrCombineOther_t sel, int iterated, int texture, int constant) {
-        return sel == GR_COMBINE_OTHER_ITERATED ? iterated
-                                                : (sel == GR_COMBINE_OTHER_TEXTURE ? texture : constant);
+        return sel == GR_COMBINE_OTHER_ITERATED
+                   ? iterated
+                   : (sel == GR_COMBINE_OTHER_TEXTURE ? texture : constant);
     };
     const int local_a = pick_local(p.alpha.local, ia, p.constant_a);
     const int other_a = pick_other(p.alpha.other, ia, ta, p.constant_a);
@@ -270,7 +300,8 @@ inline std::uint16_t shade_pixel(const Pipeline& p, std::uint16_t dst, int x, in
                            pick_other(p.color.other, ib, tb, p.constant_b), local_a, other_a, ta);
     const int dr = widen5(dst >> 11), dg = widen6((dst >> 5) & 63), db = widen5(dst & 31);
     auto blend = [&](int s, int d) {
-        const int out = blend_term(p.rgb_sf, s, s, d, a, true) + blend_term(p.rgb_df, d, s, d, a, false);
+        const int out =
+            blend_term(p.rgb_sf, s, s, d, a, true) + blend_term(p.rgb_df, d, s, d, a, false);
         return out > 255 ? 255 : out;
     };
     return pack565(blend(sr, dr), blend(sg, dg), blend(sb, db), x, y, p.dither);

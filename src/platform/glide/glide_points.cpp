@@ -10,7 +10,7 @@ namespace {
 void shade_point_pixel(const Pipeline& p, const GrVertex& v, int x, int y, float alpha) {
     const GlideDevice& d = glide_device();
     if (x < d.clip_x0 || x >= d.clip_x1 || y < d.clip_y0 || y >= d.clip_y1) return;
-    const float values[kParamCount] = {v.r, v.g, v.b, alpha, v.tmuvtx[0].sow, v.tmuvtx[0].tow,
+    const float values[kParamCount] = {v.r,  v.g, v.b, alpha, v.tmuvtx[0].sow, v.tmuvtx[0].tow,
                                        v.oow};
     std::uint16_t& dst = back_row(y)[x];
     dst = glide_math::shade_pixel(p, dst, x, y, values, 0.0f);
@@ -36,7 +36,8 @@ void grAADrawPoint(const GrVertex* v) {
     const Pipeline& p = current_pipeline();
     // Alpha falls linearly from the centre to zero at the border of a 2x2-pixel square.
     const double px = v->x, py = v->y;
-    const int i0 = static_cast<int>(std::floor(px - 0.5)), j0 = static_cast<int>(std::floor(py - 0.5));
+    const int i0 = static_cast<int>(std::floor(px - 0.5)),
+              j0 = static_cast<int>(std::floor(py - 0.5));
     for (int j = j0; j <= j0 + 1; ++j) {
         for (int i = i0; i <= i0 + 1; ++i) {
             const double m = std::max(std::fabs(i + 0.5 - px), std::fabs(j + 0.5 - py));

@@ -21,7 +21,8 @@ public:
         window_ = win_sdl_main_window();
         if (!window_) {
             // No saver window (a tool or a test): show the frames in a window of our own.
-            if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+            if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+                return false;
             own_window_ = SDL_CreateWindow("Lumivex", SDL_WINDOWPOS_CENTERED,
                                            SDL_WINDOWPOS_CENTERED, width, height, 0);
             window_ = own_window_;

@@ -35,21 +35,20 @@ LUMIVEX_AVX2 inline __m256i lerp_texels(__m256i a, __m256i b, __m256i f, __m256i
 
 // The first and the second texel of each pair, from two registers of four pairs.
 LUMIVEX_AVX2 inline __m256i evens(__m256i a, __m256i b) {
-    return _mm256_castps_si256(_mm256_shuffle_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b),
-                                                 _MM_SHUFFLE(2, 0, 2, 0)));
+    return _mm256_castps_si256(
+        _mm256_shuffle_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b), _MM_SHUFFLE(2, 0, 2, 0)));
 }
 LUMIVEX_AVX2 inline __m256i odds(__m256i a, __m256i b) {
-    return _mm256_castps_si256(_mm256_shuffle_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b),
-                                                 _MM_SHUFFLE(3, 1, 3, 1)));
+    return _mm256_castps_si256(
+        _mm256_shuffle_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b), _MM_SHUFFLE(3, 1, 3, 1)));
 }
 
 // (2v - (v >> 4) + (v >> shift) + d) >> 4: the board's dither of an 8-bit channel.
 template <int kTimes, int kShift>
 LUMIVEX_AVX2 inline __m256i dither_channel(__m256i v, __m256i d) {
     const __m256i scaled = _mm256_slli_epi32(v, kTimes == 2 ? 1 : 2);
-    const __m256i sum = _mm256_add_epi32(
-        _mm256_sub_epi32(scaled, _mm256_srli_epi32(v, 4)),
-        _mm256_add_epi32(_mm256_srli_epi32(v, kShift), d));
+    const __m256i sum = _mm256_add_epi32(_mm256_sub_epi32(scaled, _mm256_srli_epi32(v, 4)),
+                                         _mm256_add_epi32(_mm256_srli_epi32(v, kShift), d));
     return _mm256_srli_epi32(sum, 4);
 }
 
@@ -79,9 +78,9 @@ LUMIVEX_AVX2 void span_avx2(const Pipeline& p, std::uint16_t* row, int x, int co
 
     // The dither values of this row; groups start every 8 pixels, so the pattern repeats.
     const std::uint8_t* m = glide_math::kDither4x4[y & 3];
-    const __m256i dither = _mm256_setr_epi32(m[x & 3], m[(x + 1) & 3], m[(x + 2) & 3],
-                                             m[(x + 3) & 3], m[x & 3], m[(x + 1) & 3],
-                                             m[(x + 2) & 3], m[(x + 3) & 3]);
+    const __m256i dither =
+        _mm256_setr_epi32(m[x & 3], m[(x + 1) & 3], m[(x + 2) & 3], m[(x + 3) & 3], m[x & 3],
+                          m[(x + 1) & 3], m[(x + 2) & 3], m[(x + 3) & 3]);
 
     std::uint16_t* out = row + x;
     for (int k = 0; k < count; k += 8, out += 8) {
@@ -117,8 +116,10 @@ LUMIVEX_AVX2 void span_avx2(const Pipeline& p, std::uint16_t* row, int x, int co
         const __m256 fl_v = _mm256_round_ps(v, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
         const __m256i fu = _mm256_cvttps_epi32(_mm256_mul_ps(_mm256_sub_ps(u, fl_u), c256));
         const __m256i fv = _mm256_cvttps_epi32(_mm256_mul_ps(_mm256_sub_ps(v, fl_v), c256));
-        const __m256i i0 = _mm256_min_epi32(_mm256_cvttps_epi32(fl_u), _mm256_sub_epi32(width, one));
-        const __m256i j0 = _mm256_min_epi32(_mm256_cvttps_epi32(fl_v), _mm256_sub_epi32(height, one));
+        const __m256i i0 =
+            _mm256_min_epi32(_mm256_cvttps_epi32(fl_u), _mm256_sub_epi32(width, one));
+        const __m256i j0 =
+            _mm256_min_epi32(_mm256_cvttps_epi32(fl_v), _mm256_sub_epi32(height, one));
 
         // The border around each level makes clamping free: i0 and j0 are at least -1.
         const __m256i at = _mm256_add_epi32(
@@ -159,9 +160,8 @@ LUMIVEX_AVX2 void span_avx2(const Pipeline& p, std::uint16_t* row, int x, int co
         const __m256i rb = _mm256_add_epi32(
             _mm256_and_si256(_mm256_srli_epi32(_mm256_mullo_epi32(s_rb, src_f), 8), m8),
             _mm256_and_si256(_mm256_srli_epi32(_mm256_mullo_epi32(d_rb, dst_f), 8), m8));
-        const __m256i g = _mm256_add_epi32(
-            _mm256_srli_epi32(_mm256_mullo_epi32(s_g, src_f), 8),
-            _mm256_srli_epi32(_mm256_mullo_epi32(dg, dst_f), 8));
+        const __m256i g = _mm256_add_epi32(_mm256_srli_epi32(_mm256_mullo_epi32(s_g, src_f), 8),
+                                           _mm256_srli_epi32(_mm256_mullo_epi32(dg, dst_f), 8));
 
         // Dither down to 5/6/5 and pack.
         const __m256i r_out = dither_channel<2, 7>(_mm256_srli_epi32(rb, 16), dither);

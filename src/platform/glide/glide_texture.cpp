@@ -49,31 +49,41 @@ std::uint32_t decode_texel(const std::uint8_t* p, GrTextureFormat_t format,
     if (texel_bytes(format) == 1) {
         const std::uint32_t v = *p;
         switch (format) {
-            case GR_TEXFMT_RGB_332: return 0xFF000000u | rgb332(v);
-            case GR_TEXFMT_ALPHA_8: return argb(v, v, v, v);
-            case GR_TEXFMT_INTENSITY_8: return argb(255, v, v, v);
+            case GR_TEXFMT_RGB_332:
+                return 0xFF000000u | rgb332(v);
+            case GR_TEXFMT_ALPHA_8:
+                return argb(v, v, v, v);
+            case GR_TEXFMT_INTENSITY_8:
+                return argb(255, v, v, v);
             case GR_TEXFMT_ALPHA_INTENSITY_44: {
                 const std::uint32_t a = (v >> 4) * 17, i = (v & 15) * 17;
                 return argb(a, i, i, i);
             }
-            case GR_TEXFMT_P_8: return 0xFF000000u | (palette[v] & 0xFFFFFFu);
-            default: return 0xFF000000u;
+            case GR_TEXFMT_P_8:
+                return 0xFF000000u | (palette[v] & 0xFFFFFFu);
+            default:
+                return 0xFF000000u;
         }
     }
     std::uint16_t v;
     std::memcpy(&v, p, 2);
     const std::uint32_t hi = v >> 8, lo = v & 255;
     switch (format) {
-        case GR_TEXFMT_RGB_565: return widen_565(v);
+        case GR_TEXFMT_RGB_565:
+            return widen_565(v);
         case GR_TEXFMT_ARGB_1555:
             return argb((v & 0x8000) ? 255 : 0, glide_math::widen5((v >> 10) & 31),
                         glide_math::widen5((v >> 5) & 31), glide_math::widen5(v & 31));
         case GR_TEXFMT_ARGB_4444:
             return argb((v >> 12) * 17, ((v >> 8) & 15) * 17, ((v >> 4) & 15) * 17, (v & 15) * 17);
-        case GR_TEXFMT_ALPHA_INTENSITY_88: return argb(hi, lo, lo, lo);
-        case GR_TEXFMT_ARGB_8332: return (hi << 24) | rgb332(lo);
-        case GR_TEXFMT_AP_88: return (hi << 24) | (palette[lo] & 0xFFFFFFu);
-        default: return 0xFF000000u;
+        case GR_TEXFMT_ALPHA_INTENSITY_88:
+            return argb(hi, lo, lo, lo);
+        case GR_TEXFMT_ARGB_8332:
+            return (hi << 24) | rgb332(lo);
+        case GR_TEXFMT_AP_88:
+            return (hi << 24) | (palette[lo] & 0xFFFFFFu);
+        default:
+            return 0xFF000000u;
     }
 }
 

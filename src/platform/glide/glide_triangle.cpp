@@ -82,8 +82,8 @@ void draw_snapped(Snapped s[3]) {
     if (j >= j_end) return;
 
     // Which side the middle vertex lies on, seen from the long edge v0 -> v2.
-    const std::int64_t cross = std::int64_t{v2.x - v0.x} * (v1.y - v0.y) -
-                               std::int64_t{v2.y - v0.y} * (v1.x - v0.x);
+    const std::int64_t cross =
+        std::int64_t{v2.x - v0.x} * (v1.y - v0.y) - std::int64_t{v2.y - v0.y} * (v1.x - v0.x);
     if (cross == 0) return;
     const bool middle_on_left = cross > 0;
 

@@ -6,4 +6,5 @@
 #include <string>
 
 // rgb holds width * height * 3 bytes, top row first. False when the file cannot be written.
-bool write_png_rgb(const std::string& path, int width, int height, std::span<const std::uint8_t> rgb);
+bool write_png_rgb(const std::string& path, int width, int height,
+                   std::span<const std::uint8_t> rgb);
