@@ -27,9 +27,10 @@
 //    SDL_LockAudioDevice or SDL_PauseAudioDevice on a running device. Nothing else in the
 //    program may close these devices or quit SDL's audio while one is open.
 // 3. The callback returns only a full chunk of queued audio (or on close): it waits rather
-//    than padding with silence. A recording driver (SDL's `disk` driver) thus receives exactly
-//    the bytes played and nothing between them; on a sound card an empty queue is heard as
-//    silence either way.
+//    than padding with silence. A recording driver (SDL's `disk` driver) thus receives the
+//    bytes played with nothing between them; on a sound card an empty queue is heard as silence
+//    either way. (SDL itself writes whole chunks of silence while a new device is still paused
+//    and while it closes one, so such a recording begins and ends with some silence.)
 //
 // SDL's own callback lock is taken before SdlOutput::mutex, and SdlOutput::mutex before the
 // wave device's mutex; no thread takes them in the other order.
