@@ -88,6 +88,26 @@ TEST_F(MciCd, TheLastTrackPlaysToTheEndOfTheDisc) {
     EXPECT_EQ(mci_ok("status sounder position wait"), "10:04:00:00");
 }
 
+// A drive reports no status while it spins up: the play is then at its start, not at its end.
+TEST_F(MciCd, APlayNotYetSoundingIsAtItsStart) {
+    disc_.set_spin_up(1500);
+    HWND window = notice_window();
+    open_track("3");
+    mci_ok("play sounder from 3 to 4 notify", window);
+    EXPECT_EQ(mci_ok("status sounder position wait"), "03:00:00:00");
+    EXPECT_EQ(mci_ok("status sounder mode"), "seeking");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the watcher looks meanwhile
+    disc_.advance(1000 + 1000);
+    EXPECT_EQ(mci_ok("status sounder position wait"), "03:00:00:37");
+    EXPECT_EQ(mci_ok("status sounder mode"), "playing");
+    MSG msg{};
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, MM_MCINOTIFY, MM_MCINOTIFY, PM_REMOVE));
+    disc_.advance(180000);
+    EXPECT_EQ(mci_ok("status sounder position wait"), "04:00:00:00");
+    ASSERT_TRUE(next_notice(&msg));
+    EXPECT_EQ(msg.wParam, MCI_NOTIFY_SUCCESSFUL);
+}
+
 TEST_F(MciCd, StatusAnswersInEachTimeFormat) {
     mci_ok("open cdaudio alias sounder shareable wait");
     EXPECT_EQ(mci_ok("status sounder time format"), "msf");

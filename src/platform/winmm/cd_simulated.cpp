@@ -17,6 +17,8 @@ struct SimulatedDisc::Shared {
     int play_from = 0;  // where the head was when the play (or the last seek) began
     int play_end = 0;
     std::uint64_t elapsed_ms = 0;
+    DWORD spin_up_ms = 0;
+    DWORD starting_ms = 0;  // of the spin-up still to come
     int head = 150;
 
     void load(const std::vector<DWORD>& track_ms) {
@@ -55,6 +57,7 @@ public:
         shared_->head = shared_->play_from = start;
         shared_->play_end = end;
         shared_->elapsed_ms = 0;
+        shared_->starting_ms = shared_->spin_up_ms;
         return 0;
     }
 
@@ -62,7 +65,8 @@ public:
         std::lock_guard lock(shared_->mutex);
         if (shared_->fail_subchannel) return MCIERR_HARDWARE;
         if (shared_->toc.starts.empty()) return MCIERR_DEVICE_NOT_READY;
-        out->status = shared_->playing     ? CdAudioStatus::Playing
+        const bool sounding = shared_->playing && shared_->starting_ms == 0;
+        out->status = sounding             ? CdAudioStatus::Playing
                       : shared_->completed ? CdAudioStatus::Completed
                                            : CdAudioStatus::Idle;
         out->frame = shared_->head;
@@ -112,11 +116,18 @@ void SimulatedDisc::fail_subchannel(bool fail) {
     shared_->fail_subchannel = fail;
 }
 
+void SimulatedDisc::set_spin_up(DWORD ms) {
+    std::lock_guard lock(shared_->mutex);
+    shared_->spin_up_ms = ms;
+}
+
 void SimulatedDisc::advance(DWORD ms) {
     std::lock_guard lock(shared_->mutex);
     Shared& s = *shared_;
     if (!s.playing) return;
-    s.elapsed_ms += ms;
+    const DWORD spin = ms < s.starting_ms ? ms : s.starting_ms;
+    s.starting_ms -= spin;
+    s.elapsed_ms += ms - spin;
     const auto moved = static_cast<int>(s.elapsed_ms * kCdFramesPerSecond / 1000);
     s.head = s.play_from + moved;
     if (s.head >= s.play_end) {

@@ -26,6 +26,9 @@ public:
     void set_drive_present(bool present);      // no drive: the open fails
     void fail_stop(bool fail);                 // CDROMSTOP fails (MCIERR_HARDWARE)
     void fail_subchannel(bool fail);           // CDROMSUBCHNL fails (MCIERR_HARDWARE)
+    // After each play the drive reports no status for this long before it sounds, as a real
+    // drive does while it spins up and seeks.
+    void set_spin_up(DWORD ms);
 
     // The head moves on while a play runs; it stops at the play's end.
     void advance(DWORD ms);

@@ -11,6 +11,7 @@ std::mutex g_backend_mutex;
 CdBackend* g_backend = nullptr;
 
 constexpr auto kWatchInterval = std::chrono::milliseconds(100);
+constexpr auto kSpinUpTime = std::chrono::seconds(5);
 
 bool sounding(CdAudioStatus s) { return s == CdAudioStatus::Playing || s == CdAudioStatus::Paused; }
 
@@ -49,13 +50,38 @@ MCIERROR MciCdAudio::read_toc(CdToc* toc) {
     return toc->starts.empty() || toc->leadout <= toc->starts.back() ? MCIERR_DEVICE_NOT_READY : 0;
 }
 
+MciCdAudio::PlayPhase MciCdAudio::phase_of(const CdSubchannel& sc) {
+    std::lock_guard lock(mutex_);
+    if (sounding(sc.status)) {
+        play_seen_sounding_ = play_issued_;
+        return PlayPhase::Sounding;
+    }
+    if (!play_issued_) return PlayPhase::None;
+    if (sc.status == CdAudioStatus::Idle && !play_seen_sounding_ &&
+        std::chrono::steady_clock::now() - play_time_ < kSpinUpTime) {
+        return PlayPhase::Starting;
+    }
+    return PlayPhase::Ended;
+}
+
 MCIERROR MciCdAudio::current_frame(const CdToc& toc, int* frame) {
     CdSubchannel sc;
     if (MCIERROR e = drive_->subchannel(&sc)) return e;
-    if (sounding(sc.status)) {
-        *frame = sc.frame;
-    } else {
-        *frame = rest_frame_ >= 0 ? rest_frame_ : toc.starts.front();
+    const PlayPhase phase = phase_of(sc);
+    std::lock_guard lock(mutex_);
+    switch (phase) {
+        case PlayPhase::Sounding:
+            *frame = sc.frame;
+            break;
+        case PlayPhase::Starting:
+            *frame = play_start_;
+            break;
+        case PlayPhase::Ended:
+            *frame = play_end_;
+            break;
+        case PlayPhase::None:
+            *frame = rest_frame_ >= 0 ? rest_frame_ : toc.starts.front();
+            break;
     }
     return 0;
 }
@@ -70,6 +96,8 @@ MCIERROR MciCdAudio::status(MciStatusItem item, std::optional<long> track, std::
         CdToc toc;
         if (read_toc(&toc) != 0 || drive_->subchannel(&sc) != 0) {
             *answer = "not ready";
+        } else if (phase_of(sc) == PlayPhase::Starting) {
+            *answer = "seeking";
         } else {
             *answer = sc.status == CdAudioStatus::Playing  ? "playing"
                       : sc.status == CdAudioStatus::Paused ? "paused"
@@ -133,7 +161,14 @@ MCIERROR MciCdAudio::play(const std::optional<std::string>& from,
     if (start < toc.starts.front() || end > toc.leadout || start >= end) return MCIERR_OUTOFRANGE;
     end_watcher(MCI_NOTIFY_SUPERSEDED);
     if (MCIERROR e = drive_->play(start, end)) return e;
-    rest_frame_ = end;  // where the head rests once the play has run out
+    {
+        std::lock_guard lock(mutex_);
+        play_issued_ = true;
+        play_seen_sounding_ = false;
+        play_start_ = start;
+        play_end_ = end;
+        play_time_ = std::chrono::steady_clock::now();
+    }
     if (notify) start_watcher(notify);
     return 0;
 }
@@ -141,15 +176,23 @@ MCIERROR MciCdAudio::play(const std::optional<std::string>& from,
 void MciCdAudio::wait_played() {
     for (;;) {
         CdSubchannel sc;
-        if (drive_->subchannel(&sc) != 0 || !sounding(sc.status)) return;
+        if (drive_->subchannel(&sc) != 0) return;
+        const PlayPhase phase = phase_of(sc);
+        if (phase != PlayPhase::Sounding && phase != PlayPhase::Starting) return;
         std::this_thread::sleep_for(kWatchInterval);
     }
 }
 
 MCIERROR MciCdAudio::stop() {
     end_watcher(MCI_NOTIFY_ABORTED);
-    CdSubchannel sc;
-    if (drive_->subchannel(&sc) == 0 && sounding(sc.status)) rest_frame_ = sc.frame;
+    CdToc toc;
+    int frame = 0;
+    const bool known = read_toc(&toc) == 0 && current_frame(toc, &frame) == 0;
+    {
+        std::lock_guard lock(mutex_);
+        if (known) rest_frame_ = frame;
+        play_issued_ = false;
+    }
     return drive_->stop();
 }
 
@@ -188,8 +231,9 @@ void MciCdAudio::watch() {
         lock.unlock();
         CdSubchannel sc;
         const MCIERROR e = drive_->subchannel(&sc);
+        const PlayPhase phase = e == 0 ? phase_of(sc) : PlayPhase::Ended;
         lock.lock();
-        if (e != 0 || !sounding(sc.status)) {
+        if (phase == PlayPhase::Ended || phase == PlayPhase::None) {
             notify_.post(e != 0 ? MCI_NOTIFY_FAILURE : MCI_NOTIFY_SUCCESSFUL);
             notify_pending_ = false;
             return;
