@@ -187,6 +187,43 @@ TEST_F(DialogHostTest, ControlFunctionsRefuseHandlesThatNameNoSuchControl) {
     EXPECT_EQ(GetDlgItem(dialogs_.shown().back().controls[0].hwnd, 10), nullptr);
 }
 
+TEST_F(DialogHostTest, ArrowsMoveWithinAGroupAndTabMovesBetweenTabStops) {
+    dialogs_
+        .press(VK_DOWN)  // from A1, the first tab stop: A2 gets the focus and the check
+        .then([](HWND d) {
+            EXPECT_EQ(GetFocus(), GetDlgItem(d, 11));
+            EXPECT_TRUE(checked(d, 11));
+        })
+        .press(VK_UP)
+        .press(VK_UP)  // wraps round to A3
+        .then([](HWND d) {
+            EXPECT_EQ(GetFocus(), GetDlgItem(d, 12));
+            EXPECT_TRUE(checked(d, 12));
+            EXPECT_FALSE(checked(d, 10));
+        })
+        .press(VK_TAB)  // the next group's stop: B1, unchecked as it is
+        .then([](HWND d) {
+            EXPECT_EQ(GetFocus(), GetDlgItem(d, 20));
+            EXPECT_FALSE(checked(d, 20));
+        })
+        .press(VK_TAB)
+        .press(VK_TAB)
+        .press(VK_TAB)
+        .then([](HWND d) { EXPECT_EQ(GetFocus(), GetDlgItem(d, 41)); })
+        .press(VK_DOWN)  // a list keeps its arrows: nothing moves
+        .then([](HWND d) { EXPECT_EQ(GetFocus(), GetDlgItem(d, 41)); })
+        .press(VK_TAB)  // Push; the disabled Off is no stop
+        .press(VK_TAB)
+        .then([](HWND d) { EXPECT_EQ(GetFocus(), GetDlgItem(d, IDOK)); })
+        .press(VK_TAB)
+        .press(VK_TAB)  // round to the first group, at its checked button
+        .then([](HWND d) { EXPECT_EQ(GetFocus(), GetDlgItem(d, 12)); })
+        .press(VK_TAB, true)  // Shift+Tab goes back to Cancel
+        .then([](HWND d) { EXPECT_EQ(GetFocus(), GetDlgItem(d, IDCANCEL)); })
+        .press(VK_RETURN);
+    EXPECT_EQ(run(), IDCANCEL);
+}
+
 INT_PTR ends_at_once(HWND dialog, UINT msg, WPARAM, LPARAM) {
     if (msg == WM_INITDIALOG) EndDialog(dialog, 42);
     return 1;

@@ -186,6 +186,32 @@ class SettingsDialogE2E(unittest.TestCase):
         self.assertEqual(code, 0)
         self.assertEqual(out.strip(), "7")  # IDNO
 
+    def test_file_dialog_holds_the_child_dialog_and_stays_open_after_add(self):
+        folder = tempfile.mkdtemp(prefix="lumivex-e2e-music-")
+        self.addCleanup(shutil.rmtree, folder, True)
+        song = os.path.join(folder, "song one.mp3")
+        with open(song, "wb") as f:
+            f.write(b"\xff\xfb\x90\x00")
+        d = self.start("--edit-playlist-frame")
+        w = find_window("Edit Playlist")
+        self.assertIsNotNone(w, "the file dialog did not appear")
+        time.sleep(1.5)
+        screenshot("edit_playlist_frame.png")
+        # Typing a path opens the location field; Return is "Add", which keeps the dialog open.
+        run(["xdotool", "windowactivate", "--sync", w])
+        run(["xdotool", "type", "--delay", "20", song])
+        time.sleep(0.3)
+        keys(w, "Return")
+        time.sleep(1.0)
+        self.assertIsNone(d.proc.poll(), "Add closed the dialog")
+        screenshot("edit_playlist_frame_added.png")
+        keys(w, "alt+c")  # the child's own Cancel closes the file dialog
+        code, out = d.finish()
+        self.assertEqual(code, 0)
+        lines = out.splitlines()
+        self.assertIn(song + "|", lines)
+        self.assertEqual(lines[-1], "result 0")
+
 
 def main():
     global DRIVER, SHOTS

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/dialogs/common_dialogs.h"
 #include "platform/dialogs/control_messages.h"
 #include "platform/dialogs/list_view.h"
 
@@ -64,6 +65,8 @@ struct Control {
     void* native = nullptr;
 };
 
+struct FileDialog;
+
 // One open modal dialog.
 struct Dialog {
     HWND hwnd = nullptr;
@@ -75,9 +78,39 @@ struct Dialog {
     bool focus_changed = false;
     bool ended = false;
     INT_PTR result = 0;
+    std::intptr_t msg_result = 0;  // DWLP_MSGRESULT: the answer to the last notification
+    FileDialog* file = nullptr;    // the file dialog this is, or whose child this is
     void* native = nullptr;
 
     Control* find(int id) const;
+};
+
+struct FileFilter {
+    std::string description;
+    std::vector<std::string> patterns;  // "*.lst"; an empty list matches every file
+};
+
+// One running open or save dialog: the dialog itself (its handle, title and end), the child
+// dialog of its hook and template, and what the caller asked for.
+struct FileDialog {
+    OPENFILENAMEA* ofn = nullptr;
+    bool save = false;
+    DialogTemplate frame{};  // the file dialog's own template: its caption, no controls
+    std::string title;
+    Dialog* dialog = nullptr;
+    Dialog* child = nullptr;
+    std::vector<FileFilter> filters;
+    int filter = 0;      // the chosen one, an index into filters
+    std::string folder;  // where to begin; empty: the backend's choice
+    std::string name;    // the name to offer (save) or select (open); may hold a folder
+    std::string default_extension;
+    bool multiple = false;
+    bool must_exist = false;
+    bool overwrite_prompt = false;
+    std::string ok_label;  // empty: the backend's own
+    bool cancel_hidden = false;
+    bool frame_changed = false;  // ok_label or cancel_hidden not yet mirrored
+    bool accepted = false;
 };
 
 class DialogBackend {
@@ -96,6 +129,13 @@ public:
     virtual int nearest_row(Dialog& dialog, Control& list, POINT point) = 0;
     // The desktop's icon for a file; false when it has none.
     virtual bool file_icon(const char* path, IconData* icon) = 0;
+
+    // The platform's file dialog with the child dialog (if any) inside it; false when it cannot
+    // be made. file_dialog_user_ok and dialog_user_close(*file.dialog) are the user's answers;
+    // run_file_dialog returns once file.dialog has ended. sync_dialog mirrors frame_changed.
+    virtual bool create_file_dialog(FileDialog& file) = 0;
+    virtual void run_file_dialog(FileDialog& file) = 0;
+    virtual void destroy_file_dialog(FileDialog& file) = 0;
 };
 
 // Installs the backend for the whole process (not owned); null: dialogs cannot be shown.
@@ -127,6 +167,12 @@ bool dialog_control_message(Dialog& dialog, Control& control, UINT msg, WPARAM w
 // Files dropped on a control that accepts them: WM_DROPFILES through its subclass procedures.
 void dialog_user_drop(Dialog& dialog, Control& control, const std::vector<std::string>& files,
                       POINT point);
+
+// The user chose these files (full paths; several share one folder) in a file dialog; true when
+// the dialog ends accepted, false when it stays open (a hook kept it, or the check failed).
+bool file_dialog_user_ok(FileDialog& file, const std::vector<std::string>& paths);
+// Messages posted to open dialogs (PostMessageA), handled as a modal loop does between inputs.
+void dialog_pump_posted();
 
 // The open dialog a handle names (the dialog itself or one of its controls), or null.
 Dialog* dialog_of(HWND hwnd);

@@ -3,6 +3,15 @@
 
 #include "platform/dialogs/dialog_backend.h"
 
+// A new handle for a dialog or a control, distinct from every window handle of the process.
+HWND new_dialog_handle();
+// A dialog and its controls as the template gives them, not yet in the list of open dialogs.
+std::unique_ptr<Dialog> build_dialog(const DialogTemplate& t, HWND owner, DLGPROC proc);
+// Puts a dialog in the list of open dialogs (innermost last) and takes it out again.
+Dialog& open_dialog(std::unique_ptr<Dialog> dialog);
+void close_dialog(Dialog& dialog);
+INT_PTR send_to_dialog(Dialog& dialog, UINT msg, WPARAM wparam, LPARAM lparam);
+
 // The installed backend; null when none is.
 DialogBackend* dialog_backend();
 // Lets the backend mirror every open dialog after a procedure ran.

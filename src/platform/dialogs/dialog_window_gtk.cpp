@@ -25,8 +25,10 @@ constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxy
 
 int g_sync_depth = 0;
 
+}  // namespace
+
 // The dialog font's dialog base units, measured the way Windows measures them.
-DialogBaseUnits measure_font(GtkWidget* window) {
+DialogBaseUnits measure_dialog_font(GtkWidget* window) {
     PangoContext* context = gtk_widget_get_pango_context(window);
     PangoLayout* layout = pango_layout_new(context);
     pango_layout_set_text(layout, kLetters, -1);
@@ -41,6 +43,8 @@ DialogBaseUnits measure_font(GtkWidget* window) {
     return base_units_from_font(width, font_height);
 }
 
+namespace {
+
 void install_css() {
     static bool installed = false;
     if (installed) return;
@@ -53,6 +57,28 @@ void install_css() {
 }
 
 GtkWidget* widget_of(const Control& c) { return static_cast<GtkWidget*>(c.native); }
+
+}  // namespace
+
+GtkWidget* build_client_area(Dialog& d, DialogBaseUnits units) {
+    install_css();
+    GtkWidget* fixed = gtk_fixed_new();
+    gtk_style_context_add_class(gtk_widget_get_style_context(fixed), "lumivex-dialog");
+    gtk_widget_set_size_request(fixed, dialog_x_to_pixels(d.source->cx, units),
+                                dialog_y_to_pixels(d.source->cy, units));
+    for (auto& c : d.controls) {
+        GtkWidget* w = create_control_widget(d, *c, units);
+        if (!w) continue;
+        const ControlTemplate& t = *c->source;
+        const RECT r = map_dialog_rect(t.x, t.y, t.cx, t.cy, units);
+        gtk_fixed_put(GTK_FIXED(fixed), w, r.left, r.top);
+        c->native = w;
+        c->changed = ~0u;  // the first sync shows every part of the state
+    }
+    return fixed;
+}
+
+namespace {
 
 // The dialog manager's keys; every other key goes to the focused control.
 gboolean on_key(GtkWidget* window, GdkEventKey* event, gpointer) {
@@ -120,11 +146,9 @@ void set_foreign_owner(GtkWidget* window, HWND owner) {
 class GtkDialogs final : public DialogBackend {
 public:
     bool create_dialog(Dialog& d) override {
-        install_css();
         auto native = std::make_unique<GtkDialogWindow>();
         GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
         native->window = window;
-        gtk_style_context_add_class(gtk_widget_get_style_context(window), "lumivex-dialog");
         gtk_window_set_title(GTK_WINDOW(window), d.source->caption ? d.source->caption : "");
         gtk_window_set_resizable(GTK_WINDOW(window), FALSE);
         gtk_window_set_modal(GTK_WINDOW(window), TRUE);
@@ -137,20 +161,9 @@ public:
             gtk_window_set_position(GTK_WINDOW(window), GTK_WIN_POS_CENTER);
             if (d.owner) set_foreign_owner(window, d.owner);
         }
-        native->units = measure_font(window);
-        native->fixed = gtk_fixed_new();
-        gtk_widget_set_size_request(native->fixed, dialog_x_to_pixels(d.source->cx, native->units),
-                                    dialog_y_to_pixels(d.source->cy, native->units));
+        native->units = measure_dialog_font(window);
+        native->fixed = build_client_area(d, native->units);
         gtk_container_add(GTK_CONTAINER(window), native->fixed);
-        for (auto& c : d.controls) {
-            GtkWidget* w = create_control_widget(d, *c, native->units);
-            if (!w) continue;
-            const ControlTemplate& t = *c->source;
-            const RECT r = map_dialog_rect(t.x, t.y, t.cx, t.cy, native->units);
-            gtk_fixed_put(GTK_FIXED(native->fixed), w, r.left, r.top);
-            c->native = w;
-            c->changed = ~0u;  // the first sync shows every part of the state
-        }
         g_signal_connect(window, "key-press-event", G_CALLBACK(on_key), nullptr);
         g_signal_connect(window, "delete-event", G_CALLBACK(on_delete), nullptr);
         g_signal_connect(window, "set-focus", G_CALLBACK(on_set_focus), nullptr);
@@ -165,7 +178,10 @@ public:
         gtk_widget_show(native->window);
         gtk_window_present(GTK_WINDOW(native->window));
         sync_dialog(d);  // the focus can be given only once the window is shown
-        while (!d.ended) gtk_main_iteration_do(TRUE);
+        while (!d.ended) {
+            gtk_main_iteration_do(TRUE);
+            dialog_pump_posted();
+        }
     }
 
     void destroy_dialog(Dialog& d) override {
@@ -183,6 +199,10 @@ public:
     void sync_dialog(Dialog& d) override {
         if (!d.native) return;
         SyncGuard guard;
+        if (d.file && d.file->dialog == &d && d.file->frame_changed) {
+            gtk_sync_file_frame(*d.file);
+            d.file->frame_changed = false;
+        }
         for (auto& c : d.controls) {
             if (c->changed && c->native) sync_control_widget(d, *c);
             c->changed = 0;
@@ -203,6 +223,10 @@ public:
     }
 
     bool file_icon(const char* path, IconData* icon) override { return gtk_file_icon(path, icon); }
+
+    bool create_file_dialog(FileDialog& file) override { return gtk_create_file_dialog(file); }
+    void run_file_dialog(FileDialog& file) override { gtk_run_file_dialog(file); }
+    void destroy_file_dialog(FileDialog& file) override { gtk_destroy_file_dialog(file); }
 
 private:
     std::map<Dialog*, std::unique_ptr<GtkDialogWindow>> windows_;

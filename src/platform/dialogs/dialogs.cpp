@@ -19,12 +19,16 @@ State& state() {
 
 DialogBackend* g_backend = nullptr;
 
-HWND new_handle() {
+}  // namespace
+
+HWND new_dialog_handle() {
     State& s = state();
     HWND h = hwnd_from_number(s.next_handle);
     s.next_handle += 4;
     return h;
 }
+
+namespace {
 
 bool is_button(ControlKind kind) {
     return kind == ControlKind::AutoRadioButton || kind == ControlKind::AutoCheckBox ||
@@ -36,15 +40,17 @@ bool can_take_focus(const Control& c) {
            c.kind != ControlKind::Text && c.kind != ControlKind::Picture;
 }
 
+}  // namespace
+
 std::unique_ptr<Dialog> build_dialog(const DialogTemplate& t, HWND owner, DLGPROC proc) {
     auto d = std::make_unique<Dialog>();
-    d->hwnd = new_handle();
+    d->hwnd = new_dialog_handle();
     d->owner = owner;
     d->source = &t;
     d->proc = proc;
     for (const ControlTemplate& ct : t.controls) {
         auto c = std::make_unique<Control>();
-        c->hwnd = new_handle();
+        c->hwnd = new_dialog_handle();
         c->id = ct.id;
         c->kind = ct.kind;
         c->style = ct.style;
@@ -55,6 +61,35 @@ std::unique_ptr<Dialog> build_dialog(const DialogTemplate& t, HWND owner, DLGPRO
     }
     return d;
 }
+
+Dialog& open_dialog(std::unique_ptr<Dialog> dialog) {
+    state().open.push_back(std::move(dialog));
+    return *state().open.back();
+}
+
+void close_dialog(Dialog& dialog) {
+    // Dialogs opened and closed meanwhile have gone again; this one is still in the list.
+    auto& open = state().open;
+    auto it = std::find_if(open.begin(), open.end(), [&](auto& p) { return p.get() == &dialog; });
+    if (it != open.end()) open.erase(it);
+}
+
+void dialog_pump_posted() {
+    // Handling a message may open or close dialogs: look each one up anew.
+    std::vector<HWND> handles;
+    for (auto& d : state().open) handles.push_back(d->hwnd);
+    for (HWND h : handles) {
+        MSG m;
+        while (PeekMessageA(&m, h, 0, 0, PM_REMOVE)) {
+            Dialog* d = dialog_of(h);
+            if (!d || d->hwnd != h || !d->proc) break;
+            d->proc(h, m.message, m.wParam, m.lParam);
+            sync_open_dialogs();
+        }
+    }
+}
+
+namespace {
 
 // Windows gives the focus to the first tab stop; a template without tab stops to the first
 // control that can hold it.
@@ -68,8 +103,16 @@ Control* first_tab_stop(Dialog& d) {
     return nullptr;
 }
 
-INT_PTR send(Dialog& d, UINT msg, WPARAM wparam, LPARAM lparam) {
+}  // namespace
+
+INT_PTR send_to_dialog(Dialog& d, UINT msg, WPARAM wparam, LPARAM lparam) {
     return d.proc ? d.proc(d.hwnd, msg, wparam, lparam) : 0;
+}
+
+namespace {
+
+INT_PTR send(Dialog& d, UINT msg, WPARAM wparam, LPARAM lparam) {
+    return send_to_dialog(d, msg, wparam, lparam);
 }
 
 void send_command(Dialog& d, int id, UINT code, HWND control) {
@@ -241,17 +284,9 @@ void reset_dialog_state() {
 INT_PTR DialogBoxIndirectParamA(HINSTANCE /*instance*/, const DialogTemplate* dialog_template,
                                 HWND owner, DLGPROC proc, LPARAM init_param) {
     if (!g_backend || !dialog_template || !proc) return -1;
-    State& s = state();
-    s.open.push_back(build_dialog(*dialog_template, owner, proc));
-    Dialog& d = *s.open.back();
-    auto close = [&] {
-        // The procedure may have opened and closed dialogs of its own; this one is still here.
-        auto it =
-            std::find_if(s.open.begin(), s.open.end(), [&](auto& p) { return p.get() == &d; });
-        if (it != s.open.end()) s.open.erase(it);
-    };
+    Dialog& d = open_dialog(build_dialog(*dialog_template, owner, proc));
     if (!g_backend->create_dialog(d)) {
-        close();
+        close_dialog(d);
         return -1;
     }
     HWND first = nullptr;
@@ -264,7 +299,7 @@ INT_PTR DialogBoxIndirectParamA(HINSTANCE /*instance*/, const DialogTemplate* di
     if (!d.ended) g_backend->run_dialog(d);
     INT_PTR result = d.ended ? d.result : -1;
     g_backend->destroy_dialog(d);
-    close();
+    close_dialog(d);
     return result;
 }
 

@@ -39,8 +39,8 @@ ScriptedDialogs& ScriptedDialogs::choose(int id, const std::string& entry) {
     return *this;
 }
 
-ScriptedDialogs& ScriptedDialogs::press(WPARAM vk) {
-    script_.push_back([vk](Dialog& d) { dialog_user_key(d, vk); });
+ScriptedDialogs& ScriptedDialogs::press(WPARAM vk, bool shift) {
+    script_.push_back([vk, shift](Dialog& d) { dialog_user_key(d, vk, shift); });
     return *this;
 }
 
@@ -93,6 +93,23 @@ ScriptedDialogs& ScriptedDialogs::drop(int id, std::vector<std::string> files, i
     return *this;
 }
 
+ScriptedDialogs& ScriptedDialogs::pick(std::vector<std::string> paths, int filter) {
+    script_.push_back([paths, filter](Dialog& d) {
+        FileDialog* f = d.file;  // the file dialog, or its child's
+        if (!f) return;
+        if (filter >= 0 && filter < static_cast<int>(f->filters.size())) f->filter = filter;
+        file_dialog_user_ok(*f, paths);
+    });
+    return *this;
+}
+
+ScriptedDialogs& ScriptedDialogs::dismiss() {
+    script_.push_back([](Dialog& d) {
+        if (FileDialog* f = d.file) dialog_user_close(*f->dialog);
+    });
+    return *this;
+}
+
 ScriptedDialogs& ScriptedDialogs::then(std::function<void(HWND)> look) {
     script_.push_back([look](Dialog& d) { look(d.hwnd); });
     return *this;
@@ -103,17 +120,48 @@ bool ScriptedDialogs::create_dialog(Dialog& dialog) {
     return true;
 }
 
-void ScriptedDialogs::run_dialog(Dialog& dialog) {
-    while (!dialog.ended && !script_.empty()) {
+void ScriptedDialogs::play(Dialog& until) {
+    while (!until.ended && !script_.empty()) {
         auto action = std::move(script_.front());
         script_.pop_front();
         action(*open_.back());
+        dialog_pump_posted();
     }
-    if (!dialog.ended) {
-        dialog.ended = true;
-        dialog.result = -1;
-        ran_out_.push_back(&dialog);
+    if (!until.ended) {
+        until.ended = true;
+        until.result = -1;
+        ran_out_.push_back(&until);
     }
+}
+
+void ScriptedDialogs::run_dialog(Dialog& dialog) { play(dialog); }
+
+bool ScriptedDialogs::create_file_dialog(FileDialog& file) {
+    open_.push_back(file.dialog);
+    if (file.child) open_.push_back(file.child);
+    return true;
+}
+
+void ScriptedDialogs::run_file_dialog(FileDialog& file) { play(*file.dialog); }
+
+void ScriptedDialogs::destroy_file_dialog(FileDialog& file) {
+    ShownFileDialog s;
+    s.save = file.save;
+    s.title = file.title;
+    s.owner = file.dialog->owner;
+    s.filters = file.filters;
+    s.filter = file.filter;
+    s.folder = file.folder;
+    s.name = file.name;
+    s.multiple = file.multiple;
+    s.ok_label = file.ok_label;
+    s.cancel_hidden = file.cancel_hidden;
+    s.has_child = file.child != nullptr;
+    s.accepted = file.accepted;
+    shown_files_.push_back(std::move(s));
+    if (file.child) destroy_dialog(*file.child);
+    std::erase(open_, file.dialog);
+    std::erase(ran_out_, file.dialog);
 }
 
 void ScriptedDialogs::destroy_dialog(Dialog& dialog) {
@@ -132,6 +180,7 @@ void ScriptedDialogs::destroy_dialog(Dialog& dialog) {
 void ScriptedDialogs::sync_dialog(Dialog& dialog) {
     for (auto& c : dialog.controls) c->changed = 0;
     dialog.focus_changed = false;
+    if (dialog.file) dialog.file->frame_changed = false;
 }
 
 int ScriptedDialogs::nearest_row(Dialog& /*dialog*/, Control& list, POINT point) {

@@ -8,6 +8,22 @@
 
 #include "platform/dialogs/dialog_backend.h"
 
+// A file dialog as it was when it closed.
+struct ShownFileDialog {
+    bool save = false;
+    std::string title;
+    HWND owner = nullptr;
+    std::vector<FileFilter> filters;
+    int filter = 0;
+    std::string folder;
+    std::string name;
+    bool multiple = false;
+    std::string ok_label;
+    bool cancel_hidden = false;
+    bool has_child = false;
+    bool accepted = false;
+};
+
 // A dialog as it was when it closed.
 struct ShownDialog {
     int template_id = 0;
@@ -32,17 +48,24 @@ public:
     // a dialog still open when the script ends closes with -1.
     ScriptedDialogs& click(int id);
     ScriptedDialogs& choose(int id, const std::string& entry);  // a drop-down entry by its text
-    ScriptedDialogs& press(WPARAM vk);                          // Return or Esc in the dialog
-    ScriptedDialogs& close();                                   // the close box
-    ScriptedDialogs& key(int id, WPARAM vk);                    // a key in a control
+    // A key of the dialog manager: Return, Esc, Tab (shift: Shift+Tab) or an arrow.
+    ScriptedDialogs& press(WPARAM vk, bool shift = false);
+    ScriptedDialogs& close();                 // the close box
+    ScriptedDialogs& key(int id, WPARAM vk);  // a key in a control
     ScriptedDialogs& double_click(int id);
     ScriptedDialogs& select_rows(int id, std::vector<int> rows);  // a list view's selection
     // Files dropped on a control, on the given row of a list view (past the last: below it).
     ScriptedDialogs& drop(int id, std::vector<std::string> files, int row);
+    // In the innermost file dialog: the user chooses these files (full paths) with the
+    // filter of that index (-1: the one shown) and presses its open or save button.
+    ScriptedDialogs& pick(std::vector<std::string> paths, int filter = -1);
+    // The innermost file dialog's cancel (or close box).
+    ScriptedDialogs& dismiss();
     // Looks at the innermost open dialog at this point of the script.
     ScriptedDialogs& then(std::function<void(HWND dialog)> look);
 
     const std::vector<ShownDialog>& shown() const { return shown_; }
+    const std::vector<ShownFileDialog>& shown_files() const { return shown_files_; }
     std::size_t actions_left() const { return script_.size(); }
     // Paths whose icons were asked for, in order.
     const std::vector<std::string>& icon_requests() const { return icon_requests_; }
@@ -56,11 +79,18 @@ public:
     void sync_dialog(Dialog& dialog) override;
     int nearest_row(Dialog& dialog, Control& list, POINT point) override;
     bool file_icon(const char* path, IconData* icon) override;
+    bool create_file_dialog(FileDialog& file) override;
+    void run_file_dialog(FileDialog& file) override;
+    void destroy_file_dialog(FileDialog& file) override;
 
 private:
+    // Runs the script until the dialog has ended or the script is over.
+    void play(Dialog& until);
+
     std::deque<std::function<void(Dialog&)>> script_;
     std::vector<Dialog*> open_;
     std::vector<Dialog*> ran_out_;
     std::vector<ShownDialog> shown_;
+    std::vector<ShownFileDialog> shown_files_;
     std::vector<std::string> icon_requests_;
 };
