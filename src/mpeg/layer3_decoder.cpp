@@ -101,7 +101,7 @@ void Layer3Decoder::decode_frame() {
 
     for (int gr = 0; gr < granules_; ++gr) {
         for (int ch = 0; ch < channels_; ++ch) {
-            part2_start_ = r.bits_read();
+            part2_start = r.bits_read();
             if (header_->version == 1) {
                 read_scale_factors(ch, gr);
             } else {

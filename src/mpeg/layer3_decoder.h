@@ -77,6 +77,7 @@ public:
     int nonzero[2] = {576, 576};
     ScaleFactors scale_factors[2];
     SideInfo side_info;
+    int part2_start = 0;  // reservoir bit count where the current channel's main data starts
     MainDataReservoir& reservoir() { return *reservoir_; }
     int channels() const { return channels_; }
 
@@ -93,7 +94,6 @@ private:
     std::unique_ptr<MainDataReservoir> reservoir_;
     int granules_;
     int bytes_stored_ = 0;
-    int part2_start_ = 0;
     int channels_;
     int band_table_index_;
     int mixed_long_bands_;

@@ -28,7 +28,7 @@ void Layer3Decoder::huffman_decode(int ch, int gr) {
     const GranuleInfo& g = side_info.channel[ch].granule[gr];
     MainDataReservoir& r = *reservoir_;
     const int* boundary = kLongBandBoundaries[band_table_index_];
-    const int end = part2_start_ + g.part2_3_length;
+    const int end = part2_start + g.part2_3_length;
 
     int region_end[3];
     if (g.any_short()) {

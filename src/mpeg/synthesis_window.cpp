@@ -6,7 +6,7 @@
 
 // The vector helpers below are always inlined; the note about passing vectors by value
 // across an ABI boundary does not apply to them.
-#if defined(__GNUC__) && !defined(__clang__)
+#if defined(__GNUC__)
 #pragma GCC diagnostic ignored "-Wpsabi"
 #endif
 
