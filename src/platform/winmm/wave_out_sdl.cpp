@@ -24,8 +24,9 @@
 // 2. The callback may wait on SdlOutput::cv for more data (rule 3), holding SDL's lock. Every
 //    path that calls SDL_CloseAudioDevice first sets `closing` under SdlOutput::mutex and wakes
 //    the callback, which then returns at once; and this backend never calls
-//    SDL_LockAudioDevice or SDL_PauseAudioDevice on a running device. Nothing else in the
-//    program may close these devices or quit SDL's audio while one is open.
+//    SDL_LockAudioDevice, nor SDL_PauseAudioDevice but once to start a new device, before its
+//    callback has ever run. Nothing else in the program may close these devices or quit SDL's
+//    audio while one is open.
 // 3. The callback returns only a full chunk of queued audio (or on close): it waits rather
 //    than padding with silence. A recording driver (SDL's `disk` driver) thus receives the
 //    bytes played with nothing between them; on a sound card an empty queue is heard as silence
@@ -121,6 +122,9 @@ public:
             return MMSYSERR_NOERROR;
         }
         close_output(std::move(parked_));
+        // Audio is started here, on the first open, apart from the window's video; SDL's
+        // subsystem start is not made for two threads at once, and the saver opens its window
+        // before any music plays.
         if (!audio_ready_) {
             if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
                 std::fprintf(stderr, "lumivex: no audio: %s\n", SDL_GetError());
