@@ -29,7 +29,7 @@ constexpr int kMaxRuns = 36;  // filter runs of a layer II frame; a layer I fram
 
 struct Staging {
     float in[2][32 * kMaxRuns];
-    float out[2][32 * kMaxRuns];
+    float out[2][kMaxRuns * 32];
 
     // Moves the filter's input slots into column run, leaving the slots cleared as a run would.
     void take(int channel, int run, SynthesisFilter& filter) {
@@ -106,11 +106,11 @@ bool decode_layer12_frame(MpegStream& stream, const FrameHeader& header, Crc16* 
             ++runs;
         }
     }
-    synthesis_dct32_batch(staging.in[0], staging.out[0], kMaxRuns, runs);
-    if (right) synthesis_dct32_batch(staging.in[1], staging.out[1], kMaxRuns, runs);
+    synthesis_dct32_batch(staging.in[0], kMaxRuns, runs, staging.out[0]);
+    if (right) synthesis_dct32_batch(staging.in[1], kMaxRuns, runs, staging.out[1]);
     for (int r = 0; r < runs; ++r) {
-        left->run_transformed(staging.out[0] + r, kMaxRuns, output);
-        if (right) right->run_transformed(staging.out[1] + r, kMaxRuns, output);
+        left->run_transformed(staging.out[0] + 32 * r, output);
+        if (right) right->run_transformed(staging.out[1] + 32 * r, output);
     }
     output.frame_done(1);
     return true;

@@ -38,11 +38,13 @@ void Layer3Decoder::requantise(int ch, int gr) {
     const int* lb = kLongBandBoundaries[band_table_index_];
     const int* sb = kShortBandBoundaries[band_table_index_];
     const int shift = g.scale_factor_scale;
+    static const int kNoPretab[22] = {};
+    const int* pretab = g.preflag ? kPretab : kNoPretab;
     int first_short = 0;
     if (g.any_short()) {
         if (g.mixed_block) {
             for (int k = 0; k < mixed_long_bands(); ++k) {
-                int index = (sf.long_band[k] + (g.preflag ? kPretab[k] : 0)) << shift;
+                int index = (sf.long_band[k] + pretab[k]) << shift;
                 scale_lines(out, lb[k], lb[k + 1], nz, gain_of(t, index));
             }
             first_short = 3;
@@ -58,7 +60,7 @@ void Layer3Decoder::requantise(int ch, int gr) {
         return;
     }
     for (int k = 0; k < 22; ++k) {
-        int index = (sf.long_band[k] + (g.preflag ? kPretab[k] : 0)) << shift;
+        int index = (sf.long_band[k] + pretab[k]) << shift;
         scale_lines(out, lb[k], lb[k + 1], nz, gain_of(t, index));
     }
 }

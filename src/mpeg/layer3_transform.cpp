@@ -146,7 +146,7 @@ void Layer3Decoder::synthesise(int ch) {
     if (filter == nullptr) return;
     // Run k takes work[18 sb + k] as its input slot sb; the matrixing transforms of all 18 runs
     // are done side by side first, then the runs go through the filter in order.
-    float transformed[32 * 18];
-    synthesis_dct32_batch(work, transformed, 18, 18);
-    for (int k = 0; k < 18; ++k) filter->run_transformed(transformed + k, 18, *output_);
+    float transformed[18 * 32];
+    synthesis_dct32_batch(work, 18, 18, transformed);
+    for (int k = 0; k < 18; ++k) filter->run_transformed(transformed + 32 * k, *output_);
 }

@@ -69,8 +69,42 @@ template <int N, class T>
     }
 }
 
+typedef float V8f __attribute__((vector_size(32)));
+typedef float V16f __attribute__((vector_size(64)));
+
+// Transposes eight vectors of eight: a[r][c] becomes t[c][r], in three rounds of interleaving.
+[[gnu::always_inline]] inline void transpose8(const V8f* a, V8f* t) {
+    V8f p[8], q[8];
+    for (int i = 0; i < 8; i += 2) {
+        p[i] = __builtin_shufflevector(a[i], a[i + 1], 0, 8, 1, 9, 4, 12, 5, 13);
+        p[i + 1] = __builtin_shufflevector(a[i], a[i + 1], 2, 10, 3, 11, 6, 14, 7, 15);
+    }
+    for (int i = 0; i < 8; i += 4) {
+        q[i] = __builtin_shufflevector(p[i], p[i + 2], 0, 1, 8, 9, 4, 5, 12, 13);
+        q[i + 1] = __builtin_shufflevector(p[i], p[i + 2], 2, 3, 10, 11, 6, 7, 14, 15);
+        q[i + 2] = __builtin_shufflevector(p[i + 1], p[i + 3], 0, 1, 8, 9, 4, 5, 12, 13);
+        q[i + 3] = __builtin_shufflevector(p[i + 1], p[i + 3], 2, 3, 10, 11, 6, 7, 14, 15);
+    }
+    for (int c = 0; c < 4; ++c) {
+        t[c] = __builtin_shufflevector(q[c], q[c + 4], 0, 1, 2, 3, 8, 9, 10, 11);
+        t[c + 4] = __builtin_shufflevector(q[c], q[c + 4], 4, 5, 6, 7, 12, 13, 14, 15);
+    }
+}
+
+// Eight lanes of a wider vector, from lane 8 * half.
 template <class V>
-[[gnu::always_inline]] inline void batch_body(const float* in, float* out, int stride, int runs) {
+[[gnu::always_inline]] inline V8f lanes8(const V& v, int half) {
+    if constexpr (sizeof(V) == sizeof(V8f)) {
+        (void)half;
+        return v;
+    } else {
+        return half == 0 ? __builtin_shufflevector(v, v, 0, 1, 2, 3, 4, 5, 6, 7)
+                         : __builtin_shufflevector(v, v, 8, 9, 10, 11, 12, 13, 14, 15);
+    }
+}
+
+template <class V>
+[[gnu::always_inline]] inline void batch_body(const float* in, int stride, int runs, float* out) {
     constexpr int L = sizeof(V) / sizeof(float);
     for (int r0 = 0; r0 < runs; r0 += L) {
         int n = runs - r0 < L ? runs - r0 : L;
@@ -86,38 +120,39 @@ template <class V>
             }
         }
         dct<32>(x, y);
-        for (int m = 0; m < 32; ++m) {
-            if (n == L) {
-                std::memcpy(out + m * stride + r0, &y[m], sizeof(V));
-            } else {
-                float lanes[L];
-                std::memcpy(lanes, &y[m], sizeof(V));
-                for (int i = 0; i < n; ++i) out[m * stride + r0 + i] = lanes[i];
+        // Each run's 32 outputs side by side: transposed in blocks of eight.
+        for (int half = 0; half < L / 8; ++half) {
+            int first = r0 + 8 * half;
+            if (first >= runs) break;
+            for (int m0 = 0; m0 < 32; m0 += 8) {
+                V8f block[8], t[8];
+                for (int i = 0; i < 8; ++i) block[i] = lanes8(y[m0 + i], half);
+                transpose8(block, t);
+                for (int lane = 0; lane < 8 && first + lane < runs; ++lane) {
+                    std::memcpy(out + (first + lane) * 32 + m0, &t[lane], sizeof(V8f));
+                }
             }
         }
     }
 }
 
-typedef float V8f __attribute__((vector_size(32)));
-typedef float V16f __attribute__((vector_size(64)));
-
-void batch_generic(const float* in, float* out, int stride, int runs) {
-    batch_body<V8f>(in, out, stride, runs);
+void batch_generic(const float* in, int stride, int runs, float* out) {
+    batch_body<V8f>(in, stride, runs, out);
 }
 
 #if defined(__x86_64__)
-__attribute__((target("avx2,fma"))) void batch_avx2(const float* in, float* out, int stride,
-                                                    int runs) {
-    batch_body<V8f>(in, out, stride, runs);
+__attribute__((target("avx2,fma"))) void batch_avx2(const float* in, int stride, int runs,
+                                                    float* out) {
+    batch_body<V8f>(in, stride, runs, out);
 }
 
-__attribute__((target("avx512f"))) void batch_avx512(const float* in, float* out, int stride,
-                                                     int runs) {
-    batch_body<V16f>(in, out, stride, runs);
+__attribute__((target("avx512f"))) void batch_avx512(const float* in, int stride, int runs,
+                                                     float* out) {
+    batch_body<V16f>(in, stride, runs, out);
 }
 #endif
 
-using BatchFunction = void (*)(const float*, float*, int, int);
+using BatchFunction = void (*)(const float*, int, int, float*);
 
 BatchFunction choose() {
 #if defined(__x86_64__)
@@ -134,6 +169,6 @@ const BatchFunction kBatch = choose();
 
 void synthesis_dct32(const float* in, float* out) { dct<32>(in, out); }
 
-void synthesis_dct32_batch(const float* in, float* out, int stride, int runs) {
-    kBatch(in, out, stride, runs);
+void synthesis_dct32_batch(const float* in, int stride, int runs, float* out) {
+    kBatch(in, stride, runs, out);
 }

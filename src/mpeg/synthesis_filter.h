@@ -13,9 +13,9 @@ public:
     void reset();
     // Turns the 32 inputs into 32 samples for the output, then clears the inputs.
     void run(PcmOutput& output);
-    // A run whose matrixing transform was already done (synthesis_dct32_batch): x[m * stride]
-    // is output m of the transform of this run's subband samples. The input slots are not used.
-    void run_transformed(const float* x, int stride, PcmOutput& output);
+    // A run whose matrixing transform was already done (synthesis_dct32_batch): x[0..31] is
+    // the transform of this run's subband samples. The input slots are not used.
+    void run_transformed(const float* x, PcmOutput& output);
 
     // Subband samples for the next run, written directly by the layer decoders.
     float input[32];
