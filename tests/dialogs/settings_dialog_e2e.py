@@ -1,6 +1,11 @@
 #!/usr/bin/env python3
-"""End-to-end tests of the settings dialog on GTK: the driver (Config mode in small) in a virtual
-X display with a window manager, driven from the keyboard with xdotool as a user would."""
+"""End-to-end tests of the settings dialog on GTK: the test driver (Config mode in small), or the
+real program with /c, in a virtual X display with a window manager, driven from the keyboard
+with xdotool as a user would.
+
+usage: settings_dialog_e2e.py PROGRAM SCREENSHOT-DIR [--lumivex]
+With --lumivex, PROGRAM is the saver itself: it is started with /c, and the tests that need the
+driver's other modes are skipped."""
 import os
 import re
 import shutil
@@ -12,6 +17,7 @@ import unittest
 
 DRIVER = None
 SHOTS = None
+LUMIVEX = False
 
 
 def run(cmd, **kw):
@@ -71,6 +77,8 @@ class Driver:
             with open(os.path.join(self.config, "lumivex", "registry.reg"), "w") as f:
                 f.write(reg)
         env = dict(os.environ, XDG_CONFIG_HOME=self.config, NO_AT_BRIDGE="1")
+        if LUMIVEX and not args:
+            args = ("/c",)
         self.proc = subprocess.Popen([DRIVER, *args], env=env, stdout=subprocess.PIPE,
                                      stderr=subprocess.PIPE, text=True)
 
@@ -88,6 +96,16 @@ class Driver:
             self.proc.kill()
             self.proc.wait()
         shutil.rmtree(self.config, ignore_errors=True)
+
+
+def driver_only(test):
+    """Skips a test that needs the driver's other modes when the program is the saver."""
+    def run_unless_lumivex(self):
+        if LUMIVEX:
+            self.skipTest("needs the test driver")
+        test(self)
+    run_unless_lumivex.__name__ = test.__name__
+    return run_unless_lumivex
 
 
 class SettingsDialogE2E(unittest.TestCase):
@@ -146,6 +164,7 @@ class SettingsDialogE2E(unittest.TestCase):
         self.assertEqual(code, 0)
         self.assertIsNone(registry_values(d.config), "Cancel wrote the registry")
 
+    @driver_only
     def test_message_boxes_are_gtk_message_dialogs(self):
         d = self.start("--message-box", "The playlist could not be saved.", "Save List",
                        str(0x30 | 0x04))  # MB_ICONWARNING | MB_YESNO
@@ -167,6 +186,7 @@ class SettingsDialogE2E(unittest.TestCase):
         code, out = d.finish()
         self.assertEqual(out.strip(), "7")  # IDNO
 
+    @driver_only
     def test_a_message_box_of_the_dialog_is_owned_by_it(self):
         d = self.start("--editor-says", "Are you sure you want to delete all list items?")
         w = find_window("Lumivex Settings")
@@ -186,6 +206,7 @@ class SettingsDialogE2E(unittest.TestCase):
         self.assertEqual(code, 0)
         self.assertEqual(out.strip(), "7")  # IDNO
 
+    @driver_only
     def test_file_dialog_holds_the_child_dialog_and_stays_open_after_add(self):
         folder = tempfile.mkdtemp(prefix="lumivex-e2e-music-")
         self.addCleanup(shutil.rmtree, folder, True)
@@ -214,8 +235,9 @@ class SettingsDialogE2E(unittest.TestCase):
 
 
 def main():
-    global DRIVER, SHOTS
+    global DRIVER, SHOTS, LUMIVEX
     DRIVER, SHOTS = sys.argv[1], sys.argv[2]
+    LUMIVEX = "--lumivex" in sys.argv[3:]
     wm = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     time.sleep(1.0)
     try:

@@ -11,6 +11,9 @@ std::unique_ptr<Dialog> build_dialog(const DialogTemplate& t, HWND owner, DLGPRO
 Dialog& open_dialog(std::unique_ptr<Dialog> dialog);
 void close_dialog(Dialog& dialog);
 INT_PTR send_to_dialog(Dialog& dialog, UINT msg, WPARAM wparam, LPARAM lparam);
+bool is_button(ControlKind kind);
+// Enabled, shown, and of a kind that takes the keyboard focus.
+bool can_take_focus(const Control& control);
 
 // The installed backend; null when none is.
 DialogBackend* dialog_backend();
