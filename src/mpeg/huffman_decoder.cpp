@@ -1,6 +1,7 @@
 // The Huffman tree walk and the lookup tables built from it.
 #include "mpeg/huffman_decoder.h"
 
+#include <algorithm>
 #include <vector>
 
 HuffmanWalk walk_huffman_tree(const HuffmanNode* tree, int tree_length, int start_node,
@@ -26,6 +27,40 @@ HuffmanWalk walk_huffman_tree(const HuffmanNode* tree, int tree_length, int star
 
 namespace {
 
+int follow(const HuffmanTable& table, int node, int side) {
+    int d = side ? table.tree[node].b : table.tree[node].a;
+    while (d >= kHuffmanHop) {
+        node += d;
+        d = side ? table.tree[node].b : table.tree[node].a;
+    }
+    return node + d;
+}
+
+int depth_of(const HuffmanTable& table, int node) {
+    if (table.tree[node].a == 0) return 0;
+    return 1 + std::max(depth_of(table, follow(table, node, 0)),
+                        depth_of(table, follow(table, node, 1)));
+}
+
+// Fills the entries of every prefix of `bits` bits that passes through node at depth.
+void fill(const HuffmanTable& table, int node, int depth, unsigned prefix, int bits,
+          std::vector<std::uint32_t>& entries) {
+    if (table.tree[node].a == 0) {
+        std::uint32_t leaf = 0x80000000u | (std::uint32_t(depth) << 8) | table.tree[node].b;
+        unsigned first = prefix << (bits - depth);
+        for (unsigned i = 0; i < (1u << (bits - depth)); ++i) entries[first + i] = leaf;
+        return;
+    }
+    if (depth == bits) {
+        entries[prefix] = static_cast<std::uint32_t>(node);
+        return;
+    }
+    for (int side = 0; side < 2; ++side) {
+        fill(table, follow(table, node, side), depth + 1, (prefix << 1) | unsigned(side), bits,
+             entries);
+    }
+}
+
 struct Lookups {
     std::vector<std::uint32_t> storage[34];
     HuffmanLookup lookup[34];
@@ -35,38 +70,11 @@ struct Lookups {
             const HuffmanTable& table = kHuffmanTables[t];
             if (table.tree_length == 0) continue;
             // Eight bits cover most codes; small trees are resolved completely.
-            int depth = 0;
-            for (int prefix = 0; prefix < (1 << 12); ++prefix) {
-                HuffmanWalk w = walk_huffman_tree(table.tree, table.tree_length, 0,
-                                                  std::uint64_t(prefix) << 52, 12);
-                if (w.found && w.length > depth) depth = w.length;
-            }
-            int bits = depth < 8 ? depth : 8;
-            std::vector<std::uint32_t>& e = storage[t];
-            e.resize(std::size_t{1} << bits);
-            for (int prefix = 0; prefix < (1 << bits); ++prefix) {
-                std::uint64_t code = std::uint64_t(prefix) << (64 - bits);
-                HuffmanWalk w = walk_huffman_tree(table.tree, table.tree_length, 0, code, bits);
-                if (w.found) {
-                    e[prefix] =
-                        0x80000000u | (std::uint32_t(w.length) << 8) | std::uint32_t(w.value);
-                } else {
-                    // Where the walk stands after all the prefix bits.
-                    int node = 0;
-                    for (int k = 0; k < bits; ++k) {
-                        bool one = (prefix >> (bits - 1 - k)) & 1;
-                        int d = one ? table.tree[node].b : table.tree[node].a;
-                        while (d >= kHuffmanHop) {
-                            node += d;
-                            d = one ? table.tree[node].b : table.tree[node].a;
-                        }
-                        node += d;
-                    }
-                    e[prefix] = static_cast<std::uint32_t>(node);
-                }
-            }
+            int bits = std::min(depth_of(table, 0), 8);
+            storage[t].assign(std::size_t{1} << bits, 0);
+            fill(table, 0, 0, 0, bits, storage[t]);
             lookup[t].bits = bits;
-            lookup[t].entries = e.data();
+            lookup[t].entries = storage[t].data();
         }
     }
 };

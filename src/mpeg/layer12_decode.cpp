@@ -109,8 +109,12 @@ bool decode_layer12_frame(MpegStream& stream, const FrameHeader& header, Crc16* 
     synthesis_dct32_batch(staging.in[0], kMaxRuns, runs, staging.out[0]);
     if (right) synthesis_dct32_batch(staging.in[1], kMaxRuns, runs, staging.out[1]);
     for (int r = 0; r < runs; ++r) {
-        left->run_transformed(staging.out[0] + 32 * r, output);
-        if (right) right->run_transformed(staging.out[1] + 32 * r, output);
+        if (right) {
+            run_transformed_pair(*left, staging.out[0] + 32 * r, *right, staging.out[1] + 32 * r,
+                                 output);
+        } else {
+            left->run_transformed(staging.out[0] + 32 * r, output);
+        }
     }
     output.frame_done(1);
     return true;

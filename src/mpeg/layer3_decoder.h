@@ -86,6 +86,7 @@ private:
     // 48 kHz, 6 at the lower sampling frequencies.
     int mixed_long_bands() const { return mixed_long_bands_; }
 
+    float transformed_[2][18 * 32];  // the matrixing transforms of a granule's filter runs
     MpegStream* stream_;
     FrameHeader* header_;
     SynthesisFilter* left_;

@@ -142,11 +142,24 @@ void Layer3Decoder::frequency_inversion() {
 }
 
 void Layer3Decoder::synthesise(int ch) {
-    SynthesisFilter* filter = ch == 0 ? left_ : right_;
-    if (filter == nullptr) return;
     // Run k takes work[18 sb + k] as its input slot sb; the matrixing transforms of all 18 runs
-    // are done side by side first, then the runs go through the filter in order.
-    float transformed[18 * 32];
-    synthesis_dct32_batch(work, 18, 18, transformed);
-    for (int k = 0; k < 18; ++k) filter->run_transformed(transformed + 32 * k, *output_);
+    // are done side by side first.
+    synthesis_dct32_batch(work, 18, 18, transformed_[ch]);
+    if (channels_ == 2 && right_ != nullptr) {
+        // Channel 0's runs wait for channel 1's so that the two filters window side by side;
+        // the output still receives all of channel 0's samples before channel 1's.
+        if (ch == 0) return;
+        std::int16_t right_samples[18 * 32];
+        for (int k = 0; k < 18; ++k) {
+            run_transformed_pair(*left_, transformed_[0] + 32 * k, *right_,
+                                 transformed_[1] + 32 * k, *output_, right_samples + 32 * k);
+        }
+        for (int k = 0; k < 18; ++k) {
+            output_->put_samples(right_->channel(), right_samples + 32 * k, 32);
+        }
+        return;
+    }
+    if (ch == 0) {
+        for (int k = 0; k < 18; ++k) left_->run_transformed(transformed_[0] + 32 * k, *output_);
+    }
 }

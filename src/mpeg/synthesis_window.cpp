@@ -76,8 +76,44 @@ const Window kWindow = make_window();
     convert(a3, scale, out + 24);
 }
 
+// Two filters at the same write position: the window's values are loaded once for both.
+[[gnu::always_inline]] inline void window_pair_body(const double* bank_a, const double* bank_b,
+                                                    int p, double scale, std::int16_t* out_a,
+                                                    std::int16_t* out_b) {
+    const double* d = kWindow.d;
+    V8d a0{}, a1{}, a2{}, a3{}, b0{}, b1{}, b2{}, b3{};
+    for (int t = 0; t < 16; ++t) {
+        int column = 32 * ((p - t) & 15);
+        const double* ca = bank_a + column;
+        const double* cb = bank_b + column;
+        const double* w = d + 32 * t;
+        V8d w0 = load(w), w1 = load(w + 8), w2 = load(w + 16), w3 = load(w + 24);
+        a0 += w0 * load(ca);
+        b0 += w0 * load(cb);
+        a1 += w1 * load(ca + 8);
+        b1 += w1 * load(cb + 8);
+        a2 += w2 * load(ca + 16);
+        b2 += w2 * load(cb + 16);
+        a3 += w3 * load(ca + 24);
+        b3 += w3 * load(cb + 24);
+    }
+    convert(a0, scale, out_a);
+    convert(a1, scale, out_a + 8);
+    convert(a2, scale, out_a + 16);
+    convert(a3, scale, out_a + 24);
+    convert(b0, scale, out_b);
+    convert(b1, scale, out_b + 8);
+    convert(b2, scale, out_b + 16);
+    convert(b3, scale, out_b + 24);
+}
+
 void window_generic(const double* bank, int p, double scale, std::int16_t* out) {
     window_body(bank, p, scale, out);
+}
+
+void window_pair_generic(const double* bank_a, const double* bank_b, int p, double scale,
+                         std::int16_t* out_a, std::int16_t* out_b) {
+    window_pair_body(bank_a, bank_b, p, scale, out_a, out_b);
 }
 
 #if defined(__x86_64__)
@@ -86,29 +122,57 @@ __attribute__((target("avx2,fma"))) void window_avx2(const double* bank, int p, 
     window_body(bank, p, scale, out);
 }
 
+__attribute__((target("avx2,fma"))) void window_pair_avx2(const double* bank_a,
+                                                          const double* bank_b, int p, double scale,
+                                                          std::int16_t* out_a,
+                                                          std::int16_t* out_b) {
+    window_pair_body(bank_a, bank_b, p, scale, out_a, out_b);
+}
+
 __attribute__((target("avx512f"))) void window_avx512(const double* bank, int p, double scale,
                                                       std::int16_t* out) {
     window_body(bank, p, scale, out);
 }
+
+__attribute__((target("avx512f"))) void window_pair_avx512(const double* bank_a,
+                                                           const double* bank_b, int p,
+                                                           double scale, std::int16_t* out_a,
+                                                           std::int16_t* out_b) {
+    window_pair_body(bank_a, bank_b, p, scale, out_a, out_b);
+}
 #endif
 
 using WindowFunction = void (*)(const double*, int, double, std::int16_t*);
+using PairFunction = void (*)(const double*, const double*, int, double, std::int16_t*,
+                              std::int16_t*);
 
-WindowFunction choose() {
+struct Kernels {
+    WindowFunction single;
+    PairFunction pair;
+};
+
+Kernels choose() {
 #if defined(__x86_64__)
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f")) return window_avx512;
-    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) return window_avx2;
+    if (__builtin_cpu_supports("avx512f")) return {window_avx512, window_pair_avx512};
+    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) {
+        return {window_avx2, window_pair_avx2};
+    }
 #endif
-    return window_generic;
+    return {window_generic, window_pair_generic};
 }
 
-const WindowFunction kWindowFunction = choose();
+const Kernels kKernels = choose();
 
 }  // namespace
 
 void synthesis_window(const double* bank, int write_position, double scale, std::int16_t* out) {
-    kWindowFunction(bank, write_position, scale, out);
+    kKernels.single(bank, write_position, scale, out);
+}
+
+void synthesis_window_pair(const double* bank_a, const double* bank_b, int write_position,
+                           double scale, std::int16_t* out_a, std::int16_t* out_b) {
+    kKernels.pair(bank_a, bank_b, write_position, scale, out_a, out_b);
 }
 
 const double* synthesis_window_coefficients() { return kWindow.d; }

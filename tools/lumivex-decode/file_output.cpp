@@ -16,7 +16,7 @@ void put_u32(std::uint8_t* p, std::uint32_t v) {
     put_u16(p + 2, v >> 16);
 }
 
-constexpr std::size_t kWriteBlock = 1 << 19;  // samples gathered before a write
+constexpr std::size_t kWriteBlock = 1 << 18;  // samples gathered before a write
 
 }  // namespace
 
@@ -29,7 +29,7 @@ FileOutput::FileOutput(std::FILE* file, bool close_file, bool wav, int channels,
       frequency_(frequency),
       summary_(summary) {
     position_[1] = channels_ > 1 ? 1 : 0;
-    pending_.reserve(kWriteBlock + 4096);
+    pending_.resize(kWriteBlock + 8 * 1152);
     if (wav_) write_wav_header(0);
 }
 
@@ -56,7 +56,7 @@ void FileOutput::put_samples(int channel, const std::int16_t* values, int count)
     std::size_t at = position_[channel];
     std::size_t step = static_cast<std::size_t>(channels_);
     std::size_t last = at + step * static_cast<std::size_t>(count - 1);
-    if (last >= pending_.size()) pending_.resize(last + 1, 0);
+    if (last >= pending_.size()) pending_.resize(std::max(2 * pending_.size(), last + 1));
     std::int16_t* out = pending_.data() + at;
     if (step == 1) {
         std::copy_n(values, count, out);
@@ -69,19 +69,21 @@ void FileOutput::put_samples(int channel, const std::int16_t* values, int count)
 void FileOutput::frame_done(int) {
     ++frames_done_;
     end_frame();
-    if (pending_.size() >= kWriteBlock) write_out();
+    if (frame_start_ >= kWriteBlock) write_out();
 }
 
 void FileOutput::end_frame() {
     // The frame ends after the last whole sample frame any channel reached; a channel that
-    // fell short is padded with silence (pending_ grows with zeros).
+    // fell short is padded with silence.
     std::size_t end = frame_start_;
     for (int k = 0; k < channels_; ++k) end = std::max(end, position_[k] - k);
     end = frame_start_ + (end - frame_start_ + channels_ - 1) / channels_ * channels_;
-    if (end > pending_.size()) pending_.resize(end, 0);
-    pending_.resize(end);
+    if (end > pending_.size()) pending_.resize(end);
+    for (int k = 0; k < channels_; ++k) {
+        for (std::size_t i = position_[k]; i < end; i += channels_) pending_[i] = 0;
+        position_[k] = end + static_cast<std::size_t>(k);
+    }
     frame_start_ = end;
-    for (int k = 0; k < channels_; ++k) position_[k] = end + static_cast<std::size_t>(k);
 }
 
 void FileOutput::write_out() {
@@ -95,9 +97,9 @@ void FileOutput::write_out() {
     }
     if (std::fwrite(pending_.data(), 2, n, file_) != n) failed_ = true;
     data_bytes_ += 2 * n;
-    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(n));
+    // Nothing after the frame start holds a sample yet: the next frame starts at 0.
     frame_start_ = 0;
-    for (int k = 0; k < channels_; ++k) position_[k] -= n;
+    for (int k = 0; k < channels_; ++k) position_[k] = static_cast<std::size_t>(k);
 }
 
 void FileOutput::write_wav_header(std::uint32_t data_bytes) {

@@ -40,8 +40,8 @@ private:
     int channels_;
     int frequency_;
     FileOutputSummary* summary_;
-    // Interleaved samples not yet written; the current frame starts at frame_start_, and
-    // channel k's next sample goes to position_[k].
+    // Interleaved samples not yet written, in a buffer that only grows: the current frame
+    // starts at frame_start_, and channel k's next sample goes to position_[k].
     std::vector<std::int16_t> pending_;
     std::size_t frame_start_ = 0;
     std::size_t position_[2] = {0, 1};
