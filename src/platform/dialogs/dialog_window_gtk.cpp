@@ -122,7 +122,9 @@ gboolean on_delete(GtkWidget* window, GdkEvent*, gpointer) {
 void on_set_focus(GtkWindow* window, GtkWidget* widget, gpointer) {
     Dialog* d = tagged_dialog(GTK_WIDGET(window));
     if (!d || SyncGuard::active()) return;
-    Control* c = widget ? tagged_control(widget) : nullptr;
+    // The focus may sit in a part of a control (the button inside a drop-down list).
+    Control* c = nullptr;
+    for (GtkWidget* w = widget; w && !c; w = gtk_widget_get_parent(w)) c = tagged_control(w);
     dialog_user_focus(*d, c && dialog_of(c->hwnd) == d ? c : nullptr);
 }
 
