@@ -2,10 +2,12 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/win/win_sdl.h"
+#include "platform/dialogs/dialogs_gtk.h"
 #include "platform/glide/glide_present_sdl.h"
+#include "platform/win/win_sdl.h"
 #include "saver/saver_main.h"
 #include "saver/saver_mode.h"
+#include "saver/settings_dialog.h"
 
 namespace {
 
@@ -39,6 +41,14 @@ int main(int argc, char** argv) {
             return 1;
         }
         glide_use_sdl_presenter();
+    }
+    if (mode == SaverMode::Config) {
+        // GTK starts only here; its message dialogs then stand for MessageBoxA.
+        if (!dialogs_gtk_install()) {
+            std::fprintf(stderr, "lumivex: no display to show the settings dialog on\n");
+            return 1;
+        }
+        set_config_dialog(show_settings_dialog);
     }
     return saver_main(nullptr, line.c_str());
 }
