@@ -2,6 +2,7 @@
 #include "mpeg/layer12_decode.h"
 
 #include <array>
+#include <cstring>
 #include <variant>
 
 #include "mpeg/subband.h"
@@ -28,15 +29,15 @@ struct FrameSubbands {
 constexpr int kMaxRuns = 36;  // filter runs of a layer II frame; a layer I frame has 12
 
 struct Staging {
-    float in[2][32 * kMaxRuns];
+    float in[2][kMaxRuns * 32];
     float out[2][kMaxRuns * 32];
 
-    // Moves the filter's input slots into column run, leaving the slots cleared as a run would.
-    void take(int channel, int run, SynthesisFilter& filter) {
-        for (int sb = 0; sb < 32; ++sb) {
-            in[channel][sb * kMaxRuns + run] = filter.input[sb];
-            filter.input[sb] = 0.0f;
-        }
+    // Copies the filter's input slots as run `run`. The slots are not cleared run by run, as
+    // a run of the filter would: within a frame every subband writes its slots in every run or
+    // in none (that depends only on its allocations), so the slots left alone stay zero until
+    // the frame's end clears them all.
+    void take(int channel, int run, const SynthesisFilter& filter) {
+        std::memcpy(in[channel] + run * 32, filter.input, sizeof filter.input);
     }
 };
 
@@ -106,8 +107,10 @@ bool decode_layer12_frame(MpegStream& stream, const FrameHeader& header, Crc16* 
             ++runs;
         }
     }
-    synthesis_dct32_batch(staging.in[0], kMaxRuns, runs, staging.out[0]);
-    if (right) synthesis_dct32_batch(staging.in[1], kMaxRuns, runs, staging.out[1]);
+    std::memset(left->input, 0, sizeof left->input);
+    if (right) std::memset(right->input, 0, sizeof right->input);
+    synthesis_dct32_batch(staging.in[0], 32, 1, runs, staging.out[0]);
+    if (right) synthesis_dct32_batch(staging.in[1], 32, 1, runs, staging.out[1]);
     for (int r = 0; r < runs; ++r) {
         if (right) {
             run_transformed_pair(*left, staging.out[0] + 32 * r, *right, staging.out[1] + 32 * r,

@@ -144,7 +144,7 @@ void Layer3Decoder::frequency_inversion() {
 void Layer3Decoder::synthesise(int ch) {
     // Run k takes work[18 sb + k] as its input slot sb; the matrixing transforms of all 18 runs
     // are done side by side first.
-    synthesis_dct32_batch(work, 18, 18, transformed_[ch]);
+    synthesis_dct32_batch(work, 1, 18, 18, transformed_[ch]);
     if (channels_ == 2 && right_ != nullptr) {
         // Channel 0's runs wait for channel 1's so that the two filters window side by side;
         // the output still receives all of channel 0's samples before channel 1's.

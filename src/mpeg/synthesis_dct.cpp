@@ -104,19 +104,48 @@ template <class V>
 }
 
 template <class V>
-[[gnu::always_inline]] inline void batch_body(const float* in, int stride, int runs, float* out) {
+[[gnu::always_inline]] inline void set_lanes8(V& v, int half, V8f part) {
+    if constexpr (sizeof(V) == sizeof(V8f)) {
+        (void)half;
+        v = part;
+    } else {
+        std::memcpy(reinterpret_cast<float*>(&v) + 8 * half, &part, sizeof part);
+    }
+}
+
+template <class V>
+[[gnu::always_inline]] inline void batch_body(const float* in, int run_stride, int sb_stride,
+                                              int runs, float* out) {
     constexpr int L = sizeof(V) / sizeof(float);
+    const bool run_major = sb_stride == 1;
     for (int r0 = 0; r0 < runs; r0 += L) {
         int n = runs - r0 < L ? runs - r0 : L;
         V x[32];
         V y[32];
-        for (int sb = 0; sb < 32; ++sb) {
-            if (n == L) {
-                std::memcpy(&x[sb], in + sb * stride + r0, sizeof(V));
-            } else {
-                float lanes[L] = {};
-                for (int i = 0; i < n; ++i) lanes[i] = in[sb * stride + r0 + i];
-                std::memcpy(&x[sb], lanes, sizeof(V));
+        if (run_major && n == L) {
+            // Runs stored one after the other: eight runs of eight subbands at a time are
+            // transposed into vectors over the runs.
+            for (int half = 0; half < L / 8; ++half) {
+                for (int sb0 = 0; sb0 < 32; sb0 += 8) {
+                    V8f block[8], t[8];
+                    for (int i = 0; i < 8; ++i) {
+                        std::memcpy(&block[i], in + (r0 + 8 * half + i) * run_stride + sb0,
+                                    sizeof(V8f));
+                    }
+                    transpose8(block, t);
+                    for (int i = 0; i < 8; ++i) set_lanes8(x[sb0 + i], half, t[i]);
+                }
+            }
+        } else {
+            for (int sb = 0; sb < 32; ++sb) {
+                if (!run_major && n == L) {
+                    std::memcpy(&x[sb], in + sb * sb_stride + r0, sizeof(V));
+                } else {
+                    float lanes[L] = {};
+                    for (int i = 0; i < n; ++i)
+                        lanes[i] = in[(r0 + i) * run_stride + sb * sb_stride];
+                    std::memcpy(&x[sb], lanes, sizeof(V));
+                }
             }
         }
         dct<32>(x, y);
@@ -136,23 +165,23 @@ template <class V>
     }
 }
 
-void batch_generic(const float* in, int stride, int runs, float* out) {
-    batch_body<V8f>(in, stride, runs, out);
+void batch_generic(const float* in, int run_stride, int sb_stride, int runs, float* out) {
+    batch_body<V8f>(in, run_stride, sb_stride, runs, out);
 }
 
 #if defined(__x86_64__)
-__attribute__((target("avx2,fma"))) void batch_avx2(const float* in, int stride, int runs,
-                                                    float* out) {
-    batch_body<V8f>(in, stride, runs, out);
+__attribute__((target("avx2,fma"))) void batch_avx2(const float* in, int run_stride, int sb_stride,
+                                                    int runs, float* out) {
+    batch_body<V8f>(in, run_stride, sb_stride, runs, out);
 }
 
-__attribute__((target("avx512f"))) void batch_avx512(const float* in, int stride, int runs,
-                                                     float* out) {
-    batch_body<V16f>(in, stride, runs, out);
+__attribute__((target("avx512f"))) void batch_avx512(const float* in, int run_stride, int sb_stride,
+                                                     int runs, float* out) {
+    batch_body<V16f>(in, run_stride, sb_stride, runs, out);
 }
 #endif
 
-using BatchFunction = void (*)(const float*, int, int, float*);
+using BatchFunction = void (*)(const float*, int, int, int, float*);
 
 BatchFunction choose() {
 #if defined(__x86_64__)
@@ -169,6 +198,6 @@ const BatchFunction kBatch = choose();
 
 void synthesis_dct32(const float* in, float* out) { dct<32>(in, out); }
 
-void synthesis_dct32_batch(const float* in, int stride, int runs, float* out) {
-    kBatch(in, stride, runs, out);
+void synthesis_dct32_batch(const float* in, int run_stride, int sb_stride, int runs, float* out) {
+    kBatch(in, run_stride, sb_stride, runs, out);
 }

@@ -5,6 +5,6 @@
 void synthesis_dct32(const float* in, float* out);
 
 // The same transform for several runs at once, each lane of the vector unit doing one run with
-// exactly the single-run arithmetic: in[sb * stride + r] is subband sb of run r (r < runs <=
-// stride), and out[32 * r + m] receives output m of run r.
-void synthesis_dct32_batch(const float* in, int stride, int runs, float* out);
+// exactly the single-run arithmetic: in[r * run_stride + sb * sb_stride] is subband sb of run
+// r (either stride is 1), and out[32 * r + m] receives output m of run r.
+void synthesis_dct32_batch(const float* in, int run_stride, int sb_stride, int runs, float* out);

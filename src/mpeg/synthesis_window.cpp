@@ -12,9 +12,13 @@
 
 namespace {
 
-// Eight lanes of the 32 outputs at a time. The compiler maps these types onto whatever vector
-// registers the variant is built for; each lane keeps its own running sum in the order
-// t = 0..15, so every variant gives the same bits.
+// The sums are kept in vectors of doubles as wide as the variant's registers, a block of
+// outputs at a time so that the running sums stay in registers. Each lane keeps its own
+// running sum in the order t = 0..15, so every variant gives the same bits; the products of
+// a float and a window value (a multiple of 2^-16 with at most 17 significant bits) are exact
+// in double, so a fused multiply-add gives the same sums as a multiply and an add.
+typedef double V2d __attribute__((vector_size(16)));
+typedef double V4d __attribute__((vector_size(32)));
 typedef double V8d __attribute__((vector_size(64)));
 typedef float V8f __attribute__((vector_size(32)));
 typedef int V8i __attribute__((vector_size(32)));
@@ -32,8 +36,9 @@ Window make_window() {
 
 const Window kWindow = make_window();
 
-[[gnu::always_inline]] inline V8d load(const double* p) {
-    V8d v;
+template <class V>
+[[gnu::always_inline]] inline V load(const double* p) {
+    V v;
     std::memcpy(&v, p, sizeof v);
     return v;
 }
@@ -45,8 +50,8 @@ const Window kWindow = make_window();
 // first, which gives the same 16-bit result as clipping the double above 32767), truncating
 // f + 0.5 with the sign of f: exact, since |f| < 2^15. A sum that is not a number (only corrupt
 // streams get there) gives 0.
-[[gnu::always_inline]] inline void convert(V8d sum, double scale, std::int16_t* out) {
-    V8f f = __builtin_convertvector(sum * scale, V8f);
+[[gnu::always_inline]] inline void convert(const double* sums, double scale, std::int16_t* out) {
+    V8f f = __builtin_convertvector(load<V8d>(sums) * scale, V8f);
     f = (V8f)((V8i)f & (f == f));
     const V8f low = splat(-32768.0f);
     const V8f high = splat(32767.0f);
@@ -58,90 +63,72 @@ const Window kWindow = make_window();
     std::memcpy(out, &s, sizeof s);
 }
 
-[[gnu::always_inline]] inline void window_body(const double* bank, int p, double scale,
-                                               std::int16_t* out) {
-    const double* d = kWindow.d;
-    V8d a0{}, a1{}, a2{}, a3{};
-    for (int t = 0; t < 16; ++t) {
-        const double* c = bank + 32 * ((p - t) & 15);
-        const double* w = d + 32 * t;
-        a0 += load(w) * load(c);
-        a1 += load(w + 8) * load(c + 8);
-        a2 += load(w + 16) * load(c + 16);
-        a3 += load(w + 24) * load(c + 24);
+// Windowing of `count` banks (1 or 2) standing at the same write position p: outputs in blocks
+// of B, vectors of type V; the window's values are loaded once for all banks.
+template <class V, int B, int count>
+[[gnu::always_inline]] inline void window_body(const double* const* banks, int p, double scale,
+                                               std::int16_t* const* outs) {
+    constexpr int L = sizeof(V) / sizeof(double);
+    constexpr int N = B / L;
+    alignas(64) double sums[count][32];
+    for (int j0 = 0; j0 < 32; j0 += B) {
+        V acc[count][N] = {};
+        for (int t = 0; t < 16; ++t) {
+            int column = 32 * ((p - t) & 15) + j0;
+            const double* w = kWindow.d + 32 * t + j0;
+            for (int i = 0; i < N; ++i) {
+                V wi = load<V>(w + L * i);
+                for (int b = 0; b < count; ++b)
+                    acc[b][i] += wi * load<V>(banks[b] + column + L * i);
+            }
+        }
+        for (int b = 0; b < count; ++b) std::memcpy(sums[b] + j0, acc[b], sizeof acc[b]);
     }
-    convert(a0, scale, out);
-    convert(a1, scale, out + 8);
-    convert(a2, scale, out + 16);
-    convert(a3, scale, out + 24);
-}
-
-// Two filters at the same write position: the window's values are loaded once for both.
-[[gnu::always_inline]] inline void window_pair_body(const double* bank_a, const double* bank_b,
-                                                    int p, double scale, std::int16_t* out_a,
-                                                    std::int16_t* out_b) {
-    const double* d = kWindow.d;
-    V8d a0{}, a1{}, a2{}, a3{}, b0{}, b1{}, b2{}, b3{};
-    for (int t = 0; t < 16; ++t) {
-        int column = 32 * ((p - t) & 15);
-        const double* ca = bank_a + column;
-        const double* cb = bank_b + column;
-        const double* w = d + 32 * t;
-        V8d w0 = load(w), w1 = load(w + 8), w2 = load(w + 16), w3 = load(w + 24);
-        a0 += w0 * load(ca);
-        b0 += w0 * load(cb);
-        a1 += w1 * load(ca + 8);
-        b1 += w1 * load(cb + 8);
-        a2 += w2 * load(ca + 16);
-        b2 += w2 * load(cb + 16);
-        a3 += w3 * load(ca + 24);
-        b3 += w3 * load(cb + 24);
+    for (int b = 0; b < count; ++b) {
+        for (int k = 0; k < 32; k += 8) convert(sums[b] + k, scale, outs[b] + k);
     }
-    convert(a0, scale, out_a);
-    convert(a1, scale, out_a + 8);
-    convert(a2, scale, out_a + 16);
-    convert(a3, scale, out_a + 24);
-    convert(b0, scale, out_b);
-    convert(b1, scale, out_b + 8);
-    convert(b2, scale, out_b + 16);
-    convert(b3, scale, out_b + 24);
 }
 
 void window_generic(const double* bank, int p, double scale, std::int16_t* out) {
-    window_body(bank, p, scale, out);
+    window_body<V2d, 16, 1>(&bank, p, scale, &out);
 }
 
 void window_pair_generic(const double* bank_a, const double* bank_b, int p, double scale,
                          std::int16_t* out_a, std::int16_t* out_b) {
-    window_pair_body(bank_a, bank_b, p, scale, out_a, out_b);
+    const double* banks[2] = {bank_a, bank_b};
+    std::int16_t* outs[2] = {out_a, out_b};
+    window_body<V2d, 8, 2>(banks, p, scale, outs);
 }
 
 #if defined(__x86_64__)
 __attribute__((target("avx2,fma"))) void window_avx2(const double* bank, int p, double scale,
                                                      std::int16_t* out) {
-    window_body(bank, p, scale, out);
+    window_body<V4d, 32, 1>(&bank, p, scale, &out);
 }
 
 __attribute__((target("avx2,fma"))) void window_pair_avx2(const double* bank_a,
                                                           const double* bank_b, int p, double scale,
                                                           std::int16_t* out_a,
                                                           std::int16_t* out_b) {
-    window_pair_body(bank_a, bank_b, p, scale, out_a, out_b);
+    const double* banks[2] = {bank_a, bank_b};
+    std::int16_t* outs[2] = {out_a, out_b};
+    window_body<V4d, 16, 2>(banks, p, scale, outs);
 }
 
 __attribute__((target("avx512f"))) void window_avx512(const double* bank, int p, double scale,
                                                       std::int16_t* out) {
-    window_body(bank, p, scale, out);
+    window_body<V8d, 32, 1>(&bank, p, scale, &out);
 }
 
 __attribute__((target("avx512f"))) void window_pair_avx512(const double* bank_a,
                                                            const double* bank_b, int p,
                                                            double scale, std::int16_t* out_a,
                                                            std::int16_t* out_b) {
-    window_pair_body(bank_a, bank_b, p, scale, out_a, out_b);
+    const double* banks[2] = {bank_a, bank_b};
+    std::int16_t* outs[2] = {out_a, out_b};
+    window_body<V8d, 32, 2>(banks, p, scale, outs);
 }
 #endif
-
 using WindowFunction = void (*)(const double*, int, double, std::int16_t*);
 using PairFunction = void (*)(const double*, const double*, int, double, std::int16_t*,
                               std::int16_t*);

@@ -108,14 +108,18 @@ TEST(SynthesisFilter, SideBySideTransformsGiveTheSameBitsAsSingleOnes) {
     std::uniform_real_distribution<float> u(-1.0f, 1.0f);
     for (int runs : {1, 3, 8, 12, 17, 18, 36}) {
         const int stride = 37;
-        std::vector<float> in(32 * stride), out(32 * runs);
+        std::vector<float> in(32 * stride), out(32 * runs), out_major(32 * runs);
         for (float& v : in) v = u(rng);
-        synthesis_dct32_batch(in.data(), stride, runs, out.data());
+        // Subband-major (runs side by side) and run-major (subbands side by side) inputs.
+        synthesis_dct32_batch(in.data(), 1, stride, runs, out.data());
+        synthesis_dct32_batch(in.data(), 32, 1, runs, out_major.data());
         for (int r = 0; r < runs; ++r) {
             float single_in[32], single_out[32];
             for (int sb = 0; sb < 32; ++sb) single_in[sb] = in[sb * stride + r];
             synthesis_dct32(single_in, single_out);
             for (int m = 0; m < 32; ++m) ASSERT_EQ(out[32 * r + m], single_out[m]);
+            synthesis_dct32(in.data() + 32 * r, single_out);
+            for (int m = 0; m < 32; ++m) ASSERT_EQ(out_major[32 * r + m], single_out[m]);
         }
     }
 }
