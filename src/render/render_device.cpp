@@ -1,20 +1,12 @@
 // open_render_device: the steps that take the saver from a window to a scene ready to draw.
 #include "render/render_device.h"
 
-#include <ctime>
-
 #include "platform/glide/glide.h"
 #include "platform/win/win.h"
 #include "render/render_state.h"
 #include "render/texture_file.h"
 
 namespace {
-
-std::int64_t calendar_seconds() {
-    const RenderState& st = render_state();
-    return st.calendar_seconds ? st.calendar_seconds()
-                               : static_cast<std::int64_t>(std::time(nullptr));
-}
 
 void load_texture(int resource_id, DeviceTexture* t) {
     *t = DeviceTexture{};
@@ -74,7 +66,7 @@ void open_render_device() {
 
     // 6. A random background is never Stars 3D (8).
     if (st.random_background) {
-        st.random.seed(static_cast<std::uint32_t>(calendar_seconds()));
+        st.random.seed(static_cast<std::uint32_t>(render_calendar_seconds()));
         st.random.draw();
         st.background_number = static_cast<int>(st.random.r() * 7.99f);
     }

@@ -6,7 +6,13 @@
 #include <vector>
 
 #include "platform/glide/glide.h"
+#include "render/big_star.h"
+#include "render/drift_path.h"
+#include "render/helix_tunnel.h"
+#include "render/random_below.h"
+#include "render/render_calls.h"
 #include "render/render_random.h"
+#include "render/small_star_field.h"
 
 // One texture placed in texture memory: its Glide description, table and start address.
 struct DeviceTexture {
@@ -42,8 +48,20 @@ struct RenderState {
     std::array<DeviceTexture, 4> textures{};
     RenderRandom random;
 
+    RandomBelow random_below;
+
+    // The scene. The drift parameter and samples, the tunnel's travel and scroll and the
+    // move-randomly counter outlive a reopened device; the rest is rebuilt by it.
+    DriftPath drift;
+    SmallStarField small_stars;
+    std::array<BigStar, 8> big_stars{};
     // The flat background's four corners (vertex 0 lower left, counter-clockwise).
     std::array<GrVertex, 4> flat_background{};
+    HelixTunnel tunnel;
+    int move_randomly_counter = 0;
+
+    // Tests point this at a log to record the frame loop's Glide calls.
+    GlideCallLog* call_log = nullptr;
 
     // The calendar time in seconds, for the random background; null uses the system clock.
     // lumivex-frames and tests set it to make runs repeatable.
@@ -53,6 +71,8 @@ struct RenderState {
 RenderState& render_state();
 // Back to the state at process start (tests).
 void reset_render_state();
+// The calendar time in seconds, through the state's hook when one is set.
+std::int64_t render_calendar_seconds();
 
 // The resource id of a background number's texture (153 for numbers outside 0..8).
 int background_resource_id(int background_number);
