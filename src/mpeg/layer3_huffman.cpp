@@ -7,19 +7,38 @@
 
 namespace {
 
-// One magnitude of a pair: linbits when the table has them and the value is 15, then a sign.
+// One magnitude of a pair: linbits when the table has them (linbits > 0) and the value is 15,
+// then a sign bit when it is not 0. Written without branches: signs and zeros are as good as
+// random.
+template <bool kLinbits>
 inline int finish_value(int v, int linbits, std::uint64_t& w, int& used) {
-    if (linbits != 0 && v == 15) {
-        v += static_cast<int>(w >> (64 - linbits));
-        w <<= linbits;
-        used += linbits;
+    if constexpr (kLinbits) {
+        int extra = v == 15 ? linbits : 0;
+        v += static_cast<int>((w >> (64 - linbits)) & (extra ? ~0u : 0u));
+        w <<= extra;
+        used += extra;
     }
-    if (v != 0) {
-        if (w >> 63) v = -v;
-        w <<= 1;
-        ++used;
+    int nonzero = v != 0;
+    int negative = static_cast<int>(w >> 63) & nonzero;
+    w <<= nonzero;
+    used += nonzero;
+    return (v ^ -negative) + negative;
+}
+
+template <bool kLinbits>
+inline int decode_pairs(const HuffmanTable& table, const HuffmanLookup& lookup,
+                        const MainDataReservoir& r, int pos, int* out, int from, int to) {
+    const int linbits = table.linbits;
+    for (int i = from; i < to; i += 2) {
+        std::uint64_t w = r.peek_at(pos);
+        int used;
+        int leaf = decode_huffman(table, lookup, w, used);
+        w <<= used;
+        out[i] = finish_value<kLinbits>(leaf >> 4, linbits, w, used);
+        out[i + 1] = finish_value<kLinbits>(leaf & 15, linbits, w, used);
+        pos += used;
     }
-    return v;
+    return pos;
 }
 
 }  // namespace
@@ -56,16 +75,12 @@ void Layer3Decoder::huffman_decode(int ch, int gr) {
             continue;
         }
         const HuffmanLookup& lookup = huffman_lookup(select);
-        const int linbits = table.linbits;
-        for (; i < limit; i += 2) {
-            std::uint64_t w = r.peek_at(pos);
-            int used;
-            int leaf = decode_huffman(table, lookup, w, used);
-            w <<= used;
-            quantised[i] = finish_value(leaf >> 4, linbits, w, used);
-            quantised[i + 1] = finish_value(leaf & 15, linbits, w, used);
-            pos += used;
+        if (table.linbits != 0) {
+            pos = decode_pairs<true>(table, lookup, r, pos, quantised, i, limit);
+        } else {
+            pos = decode_pairs<false>(table, lookup, r, pos, quantised, i, limit);
         }
+        i += (limit - i + 1) / 2 * 2;
     }
 
     const int count1_start = i;
@@ -79,12 +94,10 @@ void Layer3Decoder::huffman_decode(int ch, int gr) {
         w <<= used;
         for (int k = 0; k < 4; ++k) {
             int v = (leaf >> (3 - k)) & 1;
-            if (v != 0) {
-                if (w >> 63) v = -1;
-                w <<= 1;
-                ++used;
-            }
-            quantised[i + k] = v;
+            int negative = static_cast<int>(w >> 63) & v;
+            w <<= v;
+            used += v;
+            quantised[i + k] = v - 2 * negative;
         }
         i += 4;
         pos += used;
