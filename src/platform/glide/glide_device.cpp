@@ -269,8 +269,14 @@ void grBufferClear(GrColor_t color, GrAlpha_t /*alpha*/, FxU16 /*depth*/) {
     for (int y = d.clip_y0; y < d.clip_y1; ++y) {
         std::uint16_t pattern[4];
         for (int i = 0; i < 4; ++i) pattern[i] = glide_math::pack565(c.r, c.g, c.b, i, y, dither);
+        // Four pixels at a time: the dither pattern repeats every four columns.
         std::uint16_t* row = back_row(y);
-        for (int x = d.clip_x0; x < d.clip_x1; ++x) row[x] = pattern[x & 3];
+        int x = d.clip_x0;
+        for (; x < d.clip_x1 && (x & 3) != 0; ++x) row[x] = pattern[x & 3];
+        std::uint64_t four;
+        std::memcpy(&four, pattern, sizeof four);
+        for (; x + 4 <= d.clip_x1; x += 4) std::memcpy(row + x, &four, sizeof four);
+        for (; x < d.clip_x1; ++x) row[x] = pattern[x & 3];
     }
 }
 
