@@ -20,8 +20,7 @@ bool MpegStream::open(const char* file_name) {
     SECURITY_ATTRIBUTES security{12, nullptr, 0};
     file_ =
         CreateFileA(file_name, GENERIC_READ, FILE_SHARE_READ, &security, OPEN_EXISTING, 0, nullptr);
-    read_word_ = 0;
-    bit_position_ = 0;
+    bit_offset_ = 0;
     buffer_pos_ = buffer_end_ = 0;
     read_failed_ = false;
     if (file_ == INVALID_HANDLE_VALUE) {
@@ -103,8 +102,7 @@ bool MpegStream::read_body(int length) {
     const std::uint8_t* b = buffer_ + buffer_pos_;
     buffer_pos_ += got;
     body_length_ = length;
-    read_word_ = 0;
-    bit_position_ = 0;
+    bit_offset_ = 0;
     if (!complete) return false;
     int words = length / 4;
     for (int i = 0; i < words; ++i, b += 4) {
@@ -120,24 +118,18 @@ bool MpegStream::read_body(int length) {
 }
 
 void MpegStream::get_bytes(std::uint8_t* out, int n) {
-    if (bit_position_ % 8 != 0) {
+    if (bit_offset_ % 8 != 0) {
         for (int i = 0; i < n; ++i) out[i] = static_cast<std::uint8_t>(get_bits(8));
         return;
     }
-    int k = read_word_ * 4 + bit_position_ / 8;
+    int k = bit_offset_ / 8;
     int end = k + n;
     int limit = kBodyWords * 4;
     for (; k < end && k < limit; ++k) {
         *out++ = static_cast<std::uint8_t>(body_[k >> 2] >> (24 - 8 * (k & 3)));
     }
     for (; k < end; ++k) *out++ = 0;
-    if (end >= limit) {
-        read_word_ = kBodyWords;
-        bit_position_ = 0;
-    } else {
-        read_word_ = end >> 2;
-        bit_position_ = (end & 3) * 8;
-    }
+    bit_offset_ = (end < limit ? end : limit) * 8;
 }
 
 void MpegStream::set_sync_pattern(std::uint32_t header) {

@@ -29,22 +29,14 @@ public:
     // The next n bits of the body, most significant first, 1 <= n <= 16. Reading past the body
     // words gives zeros.
     unsigned get_bits(int n) {
-        int a = bit_position_ + n;
-        std::uint32_t word = body_[read_word_];
-        if (a <= 32) {
-            unsigned v = (word >> (32 - a)) & ((1u << n) - 1u);
-            if (a == 32) {
-                advance_word();
-                bit_position_ = 0;
-            } else {
-                bit_position_ = a;
-            }
-            return v;
-        }
-        std::uint32_t joined = (word << 16) | (body_[read_word_ + 1] >> 16);
-        advance_word();
-        bit_position_ = a - 32;
-        return (joined >> (48 - a)) & ((1u << n) - 1u);
+        // The read word is bit_offset_ / 32 and the bit position in it bit_offset_ % 32; the
+        // bits are taken from the read word and the next one as one 64-bit value.
+        int word = bit_offset_ >> 5;
+        std::uint64_t two = (std::uint64_t{body_[word]} << 32) | body_[word + 1];
+        unsigned v = static_cast<unsigned>((two << (bit_offset_ & 31)) >> (64 - n));
+        bit_offset_ += n;
+        if (bit_offset_ > kBodyWords * 32) bit_offset_ = kBodyWords * 32;
+        return v;
     }
     // Copies n whole bytes of the body from the current position, which must be byte aligned
     // (the layer III main data), as n calls of get bits(8) would.
@@ -55,17 +47,13 @@ public:
     int body_length() const { return body_length_; }
 
 private:
-    void advance_word() {
-        if (read_word_ < kBodyWords) ++read_word_;
-    }
     bool fill(int needed);
 
     HANDLE file_ = nullptr;
     // Two zero guard words after the body keep every read inside the array.
     std::uint32_t body_[kBodyWords + 2] = {};
     int body_length_ = 0;
-    int read_word_ = 0;
-    int bit_position_ = 0;
+    int bit_offset_ = 0;  // bits of the body already read
     std::uint32_t sync_pattern_ = 0;
     bool sync_single_channel_ = false;
 

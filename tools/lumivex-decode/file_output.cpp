@@ -28,8 +28,8 @@ FileOutput::FileOutput(std::FILE* file, bool close_file, bool wav, int channels,
       channels_(channels),
       frequency_(frequency),
       summary_(summary) {
-    position_[1] = channels_ > 1 ? 1 : 0;
-    pending_.resize(kWriteBlock + 8 * 1152);
+    for (auto& f : frame_) f.resize(4 * 1152);
+    pending_.reserve(kWriteBlock + 2 * 4 * 1152);
     if (wav_) write_wav_header(0);
 }
 
@@ -53,53 +53,58 @@ void FileOutput::put_sample(int channel, int value) {
 
 void FileOutput::put_samples(int channel, const std::int16_t* values, int count) {
     if (channel < 0 || channel >= channels_ || count <= 0) return;
-    std::size_t at = position_[channel];
-    std::size_t step = static_cast<std::size_t>(channels_);
-    std::size_t last = at + step * static_cast<std::size_t>(count - 1);
-    if (last >= pending_.size()) pending_.resize(std::max(2 * pending_.size(), last + 1));
-    std::int16_t* out = pending_.data() + at;
-    if (step == 1) {
-        std::copy_n(values, count, out);
-    } else {
-        for (int i = 0; i < count; ++i, out += step) *out = values[i];
-    }
-    position_[channel] = at + step * static_cast<std::size_t>(count);
+    std::vector<std::int16_t>& f = frame_[channel];
+    std::size_t at = count_[channel];
+    if (at + static_cast<std::size_t>(count) > f.size()) f.resize(2 * (at + count));
+    std::copy_n(values, count, f.data() + at);
+    count_[channel] = at + static_cast<std::size_t>(count);
 }
 
 void FileOutput::frame_done(int) {
     ++frames_done_;
     end_frame();
-    if (frame_start_ >= kWriteBlock) write_out();
+    if (pending_.size() >= kWriteBlock) write_out();
 }
 
 void FileOutput::end_frame() {
-    // The frame ends after the last whole sample frame any channel reached; a channel that
-    // fell short is padded with silence.
-    std::size_t end = frame_start_;
-    for (int k = 0; k < channels_; ++k) end = std::max(end, position_[k] - k);
-    end = frame_start_ + (end - frame_start_ + channels_ - 1) / channels_ * channels_;
-    if (end > pending_.size()) pending_.resize(end);
-    for (int k = 0; k < channels_; ++k) {
-        for (std::size_t i = position_[k]; i < end; i += channels_) pending_[i] = 0;
-        position_[k] = end + static_cast<std::size_t>(k);
+    // As many sample frames as the longer channel has; the shorter is padded with silence.
+    std::size_t n = std::max(count_[0], channels_ > 1 ? count_[1] : 0);
+    if (n == 0) return;
+    std::size_t start = pending_.size();
+    pending_.resize(start + n * channels_);
+    std::int16_t* out = pending_.data() + start;
+    if (channels_ == 1) {
+        std::copy_n(frame_[0].data(), n, out);
+    } else {
+        for (int k = 0; k < 2; ++k) {
+            if (count_[k] < n) {
+                if (frame_[k].size() < n) frame_[k].resize(n);
+                std::fill(frame_[k].begin() + static_cast<std::ptrdiff_t>(count_[k]),
+                          frame_[k].begin() + static_cast<std::ptrdiff_t>(n), std::int16_t{0});
+            }
+        }
+        const std::int16_t* left = frame_[0].data();
+        const std::int16_t* right = frame_[1].data();
+        for (std::size_t i = 0; i < n; ++i) {
+            out[2 * i] = left[i];
+            out[2 * i + 1] = right[i];
+        }
     }
-    frame_start_ = end;
+    count_[0] = count_[1] = 0;
 }
 
 void FileOutput::write_out() {
-    std::size_t n = frame_start_;
+    std::size_t n = pending_.size();
     if (n == 0) return;
     if constexpr (std::endian::native != std::endian::little) {
-        for (std::size_t i = 0; i < n; ++i) {
-            auto u = static_cast<std::uint16_t>(pending_[i]);
-            pending_[i] = static_cast<std::int16_t>((u >> 8) | (u << 8));
+        for (std::int16_t& v : pending_) {
+            auto u = static_cast<std::uint16_t>(v);
+            v = static_cast<std::int16_t>((u >> 8) | (u << 8));
         }
     }
     if (std::fwrite(pending_.data(), 2, n, file_) != n) failed_ = true;
     data_bytes_ += 2 * n;
-    // Nothing after the frame start holds a sample yet: the next frame starts at 0.
-    frame_start_ = 0;
-    for (int k = 0; k < channels_; ++k) position_[k] = static_cast<std::size_t>(k);
+    pending_.clear();
 }
 
 void FileOutput::write_wav_header(std::uint32_t data_bytes) {

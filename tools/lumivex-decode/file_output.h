@@ -40,11 +40,11 @@ private:
     int channels_;
     int frequency_;
     FileOutputSummary* summary_;
-    // Interleaved samples not yet written, in a buffer that only grows: the current frame
-    // starts at frame_start_, and channel k's next sample goes to position_[k].
+    // The current frame, one run of samples per channel; interleaved at the frame's end into
+    // the samples waiting to be written.
+    std::vector<std::int16_t> frame_[2];
+    std::size_t count_[2] = {0, 0};
     std::vector<std::int16_t> pending_;
-    std::size_t frame_start_ = 0;
-    std::size_t position_[2] = {0, 1};
     std::uint64_t data_bytes_ = 0;
     long frames_done_ = 0;
     bool failed_ = false;
