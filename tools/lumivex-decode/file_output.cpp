@@ -29,7 +29,7 @@ FileOutput::FileOutput(std::FILE* file, bool close_file, bool wav, int channels,
       frequency_(frequency),
       summary_(summary) {
     for (auto& f : frame_) f.resize(4 * 1152);
-    pending_.reserve(kWriteBlock + 2 * 4 * 1152);
+    pending_.resize(kWriteBlock + 2 * 4 * 1152);
     if (wav_) write_wav_header(0);
 }
 
@@ -63,15 +63,16 @@ void FileOutput::put_samples(int channel, const std::int16_t* values, int count)
 void FileOutput::frame_done(int) {
     ++frames_done_;
     end_frame();
-    if (pending_.size() >= kWriteBlock) write_out();
+    if (pending_size_ >= kWriteBlock) write_out();
 }
 
 void FileOutput::end_frame() {
     // As many sample frames as the longer channel has; the shorter is padded with silence.
     std::size_t n = std::max(count_[0], channels_ > 1 ? count_[1] : 0);
     if (n == 0) return;
-    std::size_t start = pending_.size();
-    pending_.resize(start + n * channels_);
+    std::size_t start = pending_size_;
+    pending_size_ += n * channels_;
+    if (pending_.size() < pending_size_) pending_.resize(pending_size_);
     std::int16_t* out = pending_.data() + start;
     if (channels_ == 1) {
         std::copy_n(frame_[0].data(), n, out);
@@ -94,17 +95,17 @@ void FileOutput::end_frame() {
 }
 
 void FileOutput::write_out() {
-    std::size_t n = pending_.size();
+    std::size_t n = pending_size_;
     if (n == 0) return;
     if constexpr (std::endian::native != std::endian::little) {
-        for (std::int16_t& v : pending_) {
-            auto u = static_cast<std::uint16_t>(v);
-            v = static_cast<std::int16_t>((u >> 8) | (u << 8));
+        for (std::size_t i = 0; i < n; ++i) {
+            auto u = static_cast<std::uint16_t>(pending_[i]);
+            pending_[i] = static_cast<std::int16_t>((u >> 8) | (u << 8));
         }
     }
     if (std::fwrite(pending_.data(), 2, n, file_) != n) failed_ = true;
     data_bytes_ += 2 * n;
-    pending_.clear();
+    pending_size_ = 0;
 }
 
 void FileOutput::write_wav_header(std::uint32_t data_bytes) {

@@ -45,6 +45,7 @@ private:
     std::vector<std::int16_t> frame_[2];
     std::size_t count_[2] = {0, 0};
     std::vector<std::int16_t> pending_;
+    std::size_t pending_size_ = 0;
     std::uint64_t data_bytes_ = 0;
     long frames_done_ = 0;
     bool failed_ = false;
