@@ -299,6 +299,33 @@ TEST(Layer3Stereo, MidSideAndLowerSamplingFrequencyPositionZero) {
     }
 }
 
+TEST(Layer3Stereo, LowerSamplingFrequencyMixedBlockKeepsItsLongPartBelowLine36) {
+    // 22.05 kHz, intensity, a mixed block with an all-zero right channel: the long part is long
+    // bands 0..5 (lines 0..35); lines 36..53 belong to short band 3 and take its positions, not
+    // those of long bands 6 and 7.
+    Fixture f(0, 1, 1);
+    GranuleInfo& g = f.granule(0);
+    g.window_switching = 1;
+    g.block_type = 2;
+    g.mixed_block = 1;
+    ScaleFactors& sf = f.decoder->scale_factors[1];
+    for (int k = 0; k < 23; ++k) sf.long_band[k] = 3;  // odd position: left scaled down
+    for (int w = 0; w < 3; ++w) {
+        for (int k = 0; k < 13; ++k) sf.short_band[w][k] = 0;  // position 0: copied to both
+    }
+    for (int i = 0; i < 576; ++i) f.decoder->spectrum[0][i] = 1.0f;
+    f.decoder->stereo(0);
+    const float scaled = layer3_tables().intensity_factor[0][2];  // 2^(-2/4)
+    for (int i = 0; i < 36; ++i) {
+        EXPECT_FLOAT_EQ(f.decoder->stereo_out[0][i], scaled) << i;
+        EXPECT_EQ(f.decoder->stereo_out[1][i], 1.0f) << i;
+    }
+    for (int i = 36; i < 576; ++i) {
+        EXPECT_EQ(f.decoder->stereo_out[0][i], 1.0f) << i;
+        EXPECT_EQ(f.decoder->stereo_out[1][i], 1.0f) << i;
+    }
+}
+
 namespace {
 
 // The standard's inverse transform of 18 lines with the window of block type bt (0, 1, 3).
