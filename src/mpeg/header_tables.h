@@ -1,4 +1,4 @@
-// Bit rates and sampling frequencies of MPEG audio frame headers, and the masks of the bit reader.
+// Bit rates and sampling frequencies of MPEG audio frame headers.
 #pragma once
 
 // [version][layer][bitrate index] in bit/s: version 1 is MPEG-1, version 0 the lower sampling
