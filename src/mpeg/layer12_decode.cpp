@@ -91,6 +91,15 @@ bool decode_layer12_frame(MpegStream& stream, const FrameHeader& header, Crc16* 
     }
     for (int i = 0; i < n; ++i) sb[i]->read_scale_factors(stream, header);
 
+    // The sample loops leave out subbands without samples in this frame: for them a read and
+    // a put do nothing but count. The last subband stays, since its results end the loops.
+    Subband* active[32];
+    int count = 0;
+    for (int i = 0; i < n - 1; ++i) {
+        if (sb[i]->coded()) active[count++] = sb[i];
+    }
+    active[count++] = sb[n - 1];
+
     // Each run's input slots are set aside as they are filled; the matrixing transforms of the
     // frame's runs are then done side by side, and the runs go through the filters in order,
     // left and right alternating.
@@ -98,10 +107,10 @@ bool decode_layer12_frame(MpegStream& stream, const FrameHeader& header, Crc16* 
     int runs = 0;
     bool read_done = false;
     while (!read_done) {
-        for (int i = 0; i < n; ++i) read_done = sb[i]->read_samples(stream);
+        for (int i = 0; i < count; ++i) read_done = active[i]->read_samples(stream);
         bool put_done = false;
         while (!put_done && runs < kMaxRuns) {
-            for (int i = 0; i < n; ++i) put_done = sb[i]->put_next_sample(left, right);
+            for (int i = 0; i < count; ++i) put_done = active[i]->put_next_sample(left, right);
             staging.take(0, runs, *left);
             if (right) staging.take(1, runs, *right);
             ++runs;

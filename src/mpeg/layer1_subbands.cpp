@@ -25,6 +25,7 @@ void L1MonoSubband::read_allocation(MpegStream& stream, const FrameHeader&, Crc1
     unsigned a = stream.get_bits(4);
     if (crc) crc->add_bits(a, 4);
     ch0_.set_allocation(static_cast<int>(a));
+    coded_ = ch0_.allocation != 0;
 }
 
 void L1MonoSubband::read_scale_factors(MpegStream& stream, const FrameHeader&) {
@@ -69,6 +70,7 @@ void L1StereoSubband::read_allocation(MpegStream& stream, const FrameHeader&, Cr
     }
     ch0_.set_allocation(static_cast<int>(a0));
     ch1_.set_allocation(static_cast<int>(a1));
+    coded_ = ch0_.allocation != 0 || ch1_.allocation != 0;
 }
 
 void L1StereoSubband::read_scale_factors(MpegStream& stream, const FrameHeader& header) {

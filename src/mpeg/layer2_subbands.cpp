@@ -94,6 +94,7 @@ void L2MonoSubband::read_allocation(MpegStream& stream, const FrameHeader&, Crc1
     unsigned a = stream.get_bits(row_->width);
     if (crc) crc->add_bits(a, row_->width);
     ch0_.allocation = static_cast<int>(a);
+    coded_ = a != 0;
 }
 
 void L2MonoSubband::read_scale_factor_selection(MpegStream& stream, Crc16* crc) {
@@ -102,6 +103,7 @@ void L2MonoSubband::read_scale_factor_selection(MpegStream& stream, Crc16* crc) 
 
 void L2MonoSubband::read_scale_factors(MpegStream& stream, const FrameHeader&) {
     ch0_.read_scale_factors(stream, *row_);
+    coded_ = ch0_.allocation != 0;
 }
 
 bool L2MonoSubband::read_samples(MpegStream& stream) {
@@ -152,6 +154,7 @@ void L2StereoSubband::read_allocation(MpegStream& stream, const FrameHeader& hea
     unsigned a = stream.get_bits(row_->width);
     if (crc) crc->add_bits(a, row_->width);
     ch1_.allocation = static_cast<int>(a);
+    coded_ = coded_ || a != 0;
 }
 
 void L2StereoSubband::read_scale_factor_selection(MpegStream& stream, Crc16* crc) {
@@ -162,6 +165,7 @@ void L2StereoSubband::read_scale_factor_selection(MpegStream& stream, Crc16* crc
 void L2StereoSubband::read_scale_factors(MpegStream& stream, const FrameHeader& header) {
     L2MonoSubband::read_scale_factors(stream, header);
     ch1_.read_scale_factors(stream, *row_);
+    coded_ = ch0_.allocation != 0 || ch1_.allocation != 0;
 }
 
 bool L2StereoSubband::read_samples(MpegStream& stream) {

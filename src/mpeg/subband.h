@@ -25,8 +25,13 @@ public:
     // Layer II only.
     virtual void read_scale_factor_selection(MpegStream& /*stream*/, Crc16* /*crc*/) {}
 
+    // Whether any channel of the subband has samples in this frame (known once the allocation
+    // is read). A subband without reads no bits and writes no input slot.
+    bool coded() const { return coded_; }
+
 protected:
     int number_;
+    bool coded_ = false;
 };
 
 // ---- Layer I ----
