@@ -68,11 +68,18 @@ void HelixTunnel::recycle() {
     Ring& ring = rings[static_cast<std::size_t>(nearest)];
     const float passed = ring[0].z + kEyeDistance - 50.0f - static_cast<float>(travel);
     if (passed > 0.0f) return;
-    // The passed ring goes to the far end; its x, y stay, so its place in the helix holds.
+    // The passed ring goes to the far end, and onto the helix where it now lies: 130 rings make
+    // 7 2/9 turns, so a ring that kept its old place in the turn would put a kink in the tube
+    // there, growing as the travel nears the end of the tunnel.
     const Ring& farthest = rings[static_cast<std::size_t>(order[kRings - 1])];
-    for (int j = 0; j < kRingVertices; ++j) {
-        ring[static_cast<std::size_t>(j)].z =
-            farthest[static_cast<std::size_t>(j)].z + kRingSpacing;
+    const float z = farthest[0].z + kRingSpacing;
+    const double phase = static_cast<double>(z) * kTurnPerUnit;
+    const auto ox = static_cast<float>(kHelixX * std::cos(phase));
+    const auto oy = static_cast<float>(kHelixY * std::sin(phase));
+    for (std::size_t j = 0; j < kRingVertices; ++j) {
+        ring[j].x = kTunnelRingTemplate[j].x + ox;
+        ring[j].y = kTunnelRingTemplate[j].y + oy;
+        ring[j].z = z;
     }
     for (int k = 0; k + 1 < kRings; ++k)
         order[static_cast<std::size_t>(k)] = order[static_cast<std::size_t>(k + 1)];

@@ -25,6 +25,9 @@ TEST(FramesTool, WritesEveryKthFrame) {
     EXPECT_TRUE(fs::exists(out / "frame-00002.png"));
     EXPECT_TRUE(fs::exists(out / "frame-00004.png"));
     EXPECT_GT(fs::file_size(out / "frame-00004.png"), 100u);
+    // Reopening midway, as after a failed password, goes on writing frames.
+    ASSERT_EQ(run("--out " + out.string() + " --frames 4 --reopen-at 2 --background 7"), 0);
+    EXPECT_TRUE(fs::exists(out / "frame-00003.png"));
     fs::remove_all(out);
 }
 
@@ -36,6 +39,7 @@ TEST(FramesTool, RefusesBadCommandLines) {
     EXPECT_EQ(run("--out /tmp/x --frames 2 --resolution 3"), 2);
     EXPECT_EQ(run("--out /tmp/x --frames 2 --colour red"), 2);
     EXPECT_EQ(run("--out /tmp/x --frames"), 2);
+    EXPECT_EQ(run("--out /tmp/x --frames 2 --reopen-at x"), 2);
 }
 
 }  // namespace

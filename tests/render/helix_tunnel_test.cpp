@@ -59,6 +59,10 @@ TEST(HelixTunnel, RecyclesARingEvery8Point6FramesAndResetsAfter1114) {
             const auto& before = t.rings[static_cast<std::size_t>(t.order[128])];
             EXPECT_NEAR(moved[0].z - before[0].z, 1200.0 / 7.0, 1e-2);
             EXPECT_EQ(t.order[129], nearest);
+            // ... and onto the helix where the camera will pass it: no kink at the far end.
+            const double phase = moved[0].z * 0.0020362176;
+            EXPECT_NEAR((moved[0].x + moved[3].x) / 2.0, 140.0 * std::cos(phase), 1e-2);
+            EXPECT_NEAR((moved[1].y + moved[6].y) / 2.0, 85.0 * std::sin(phase), 1e-2);
         }
     }
     // From travel 0 the first reset comes when the travel passes the tunnel's length, and

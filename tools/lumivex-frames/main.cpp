@@ -1,5 +1,6 @@
 // lumivex-frames: renders the saver's frames without a display and writes them as PNG files.
 //   lumivex-frames --out DIR --frames N [--every K] [--background B] [--resolution R] [--seed S]
+//                  [--reopen-at F]
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -18,13 +19,14 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: lumivex-frames --out DIR --frames N [--every K] [--background B] [--resolution R] "
-    "[--seed S]\n"
+    "[--seed S] [--reopen-at F]\n"
     "  --out DIR         folder for frame-NNNNN.png (made if missing)\n"
     "  --frames N        frames to render (1 or more)\n"
     "  --every K         write every K-th frame, starting with frame 0 (default 1)\n"
     "  --background B    background number 0..8 (turns the random background off)\n"
     "  --resolution R    0 = 640x480, 1 = 800x600, 2 = 1024x768\n"
-    "  --seed S          the tick count the scene is seeded from (default 0)\n";
+    "  --seed S          the tick count the scene is seeded from (default 0)\n"
+    "  --reopen-at F     close and reopen the device before frame F, as a failed password does\n";
 
 struct Options {
     std::string out;
@@ -33,6 +35,7 @@ struct Options {
     std::optional<long> background;
     std::optional<long> resolution;
     long seed = 0;
+    std::optional<long> reopen_at;
 };
 
 std::optional<long> parse_number(const char* text) {
@@ -77,6 +80,8 @@ std::optional<Options> parse(int argc, char** argv) {
             o.resolution = *n;
         } else if (flag == "--seed") {
             o.seed = *n;
+        } else if (flag == "--reopen-at") {
+            o.reopen_at = *n;
         } else {
             std::fprintf(stderr, "lumivex-frames: unknown option %s\n", flag.c_str());
             return std::nullopt;
@@ -137,6 +142,10 @@ int main(int argc, char** argv) {
     open_render_device();
     long written = 0;
     for (long frame = 0; frame < options->frames; ++frame) {
+        if (options->reopen_at && frame == *options->reopen_at && frame > 0) {
+            grGlideShutdown();
+            open_render_device();
+        }
         render_frame();
         if (frame % options->every != 0) continue;
         const GlideFrame* shown = glide_last_frame();
