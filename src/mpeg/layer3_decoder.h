@@ -71,7 +71,7 @@ public:
     int quantised[576 + 4];  // four spare entries take a count-1 quadruple that starts at 574
     float spectrum[2][576];
     float stereo_out[2][576];
-    float work[576];
+    float work[576 + 8];  // the spare floats let the inverse transform read in blocks of eight
     float overlap[2][576];
     float intensity_factors[2][576];
     int nonzero[2] = {576, 576};

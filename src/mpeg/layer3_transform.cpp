@@ -4,6 +4,13 @@
 #include "mpeg/layer3_decoder.h"
 #include "mpeg/layer3_tables.h"
 #include "mpeg/synthesis_dct.h"
+#include "mpeg/vector_transpose.h"
+
+// The vector helpers below are always inlined; the note about passing vectors by value
+// across an ABI boundary does not apply to them.
+#if defined(__GNUC__)
+#pragma GCC diagnostic ignored "-Wpsabi"
+#endif
 
 namespace {
 
@@ -28,16 +35,17 @@ constexpr float kC75 = 0.25881904510252076235f;
 
 // t[m] = sum over r of a[r] cos(r (2m + 1) 10 degrees), m = 0..8: even and odd r apart, the
 // outputs in mirrored pairs.
-inline void cosine9(const float* a, float* t) {
-    float e0 = a[0] + a[2] * kC20 + a[4] * kC40 + a[6] * 0.5f + a[8] * kC80;
-    float e1 = a[0] + (a[2] - a[4] - a[8]) * 0.5f - a[6];
-    float e2 = a[0] - a[2] * kC80 - a[4] * kC20 + a[6] * 0.5f + a[8] * kC40;
-    float e3 = a[0] - a[2] * kC40 + a[4] * kC80 + a[6] * 0.5f - a[8] * kC20;
-    float e4 = a[0] - a[2] + a[4] - a[6] + a[8];
-    float o0 = a[1] * kC10 + a[3] * kC30 + a[5] * kC50 + a[7] * kC70;
-    float o1 = (a[1] - a[5] - a[7]) * kC30;
-    float o2 = a[1] * kC50 - a[3] * kC30 - a[5] * kC70 + a[7] * kC10;
-    float o3 = a[1] * kC70 - a[3] * kC30 + a[5] * kC10 - a[7] * kC50;
+template <class T>
+[[gnu::always_inline]] inline void cosine9(const T* a, T* t) {
+    T e0 = a[0] + a[2] * kC20 + a[4] * kC40 + a[6] * 0.5f + a[8] * kC80;
+    T e1 = a[0] + (a[2] - a[4] - a[8]) * 0.5f - a[6];
+    T e2 = a[0] - a[2] * kC80 - a[4] * kC20 + a[6] * 0.5f + a[8] * kC40;
+    T e3 = a[0] - a[2] * kC40 + a[4] * kC80 + a[6] * 0.5f - a[8] * kC20;
+    T e4 = a[0] - a[2] + a[4] - a[6] + a[8];
+    T o0 = a[1] * kC10 + a[3] * kC30 + a[5] * kC50 + a[7] * kC70;
+    T o1 = (a[1] - a[5] - a[7]) * kC30;
+    T o2 = a[1] * kC50 - a[3] * kC30 - a[5] * kC70 + a[7] * kC10;
+    T o3 = a[1] * kC70 - a[3] * kC30 + a[5] * kC10 - a[7] * kC50;
     t[0] = e0 + o0;
     t[8] = e0 - o0;
     t[1] = e1 + o1;
@@ -53,19 +61,20 @@ inline void cosine9(const float* a, float* t) {
 // inverse transform and the type-IV cosine transform, and that one's relation to a type-III
 // transform of the pairwise sums u[k] = x[k] + x[k - 1], the work is two 9-point transforms;
 // the factors 1 / (2 cos((2m + 1) 2.5 degrees)) that remain at the outputs are part of window.
-inline void imdct36(const float* x, const float* window, float* out) {
-    float u[18];
+template <class T>
+[[gnu::always_inline]] inline void imdct36(const T* x, const float* window, T* out) {
+    T u[18];
     u[0] = x[0];
     for (int k = 1; k < 18; ++k) u[k] = x[k] + x[k - 1];
-    float even[9], odd[9], te[9], to[9];
+    T even[9], odd[9], te[9], to[9];
     for (int r = 0; r < 9; ++r) even[r] = u[2 * r];
     odd[0] = u[1];
     for (int r = 1; r < 9; ++r) odd[r] = u[2 * r + 1] + u[2 * r - 1];
     cosine9(even, te);
     cosine9(odd, to);
-    float w[18];
+    T w[18];
     for (int m = 0; m < 9; ++m) {
-        float o = to[m] * kK36[m];
+        T o = to[m] * kK36[m];
         w[m] = te[m] + o;
         w[17 - m] = te[m] - o;
     }
@@ -95,42 +104,120 @@ inline void imdct12_add(const float* x, const float* window, float* out) {
     for (int i = 9; i < 12; ++i) out[i] += w[i - 9] * window[i];
 }
 
+// Eight subbands with the same long window, side by side in the lanes of the vector unit:
+// their lines are transposed in, transformed with the very operations of the single-subband
+// code, and transposed back with the overlap added. lines must have 6 readable floats past
+// the eighth subband's 18.
+[[gnu::always_inline]] inline void long_group_body(float* lines, float* overlap,
+                                                   const float* window) {
+    V8f x[24];
+    for (int block = 0; block < 3; ++block) {
+        V8f rows[8];
+        for (int i = 0; i < 8; ++i) std::memcpy(&rows[i], lines + 18 * i + 8 * block, sizeof(V8f));
+        transpose8(rows, x + 8 * block);
+    }
+    V8f out[40];
+    imdct36(x, window, out);
+    out[36] = out[37] = out[38] = out[39] = V8f{};
+    // Back to subbands: out[0..17] plus the old overlap are the lines, out[18..35] the new
+    // overlap; a block of eight outputs at a time, the last two of each half in a short block.
+    for (int half = 0; half < 2; ++half) {
+        for (int block = 0; block < 3; ++block) {
+            V8f part[8], rows[8];
+            for (int i = 0; i < 8; ++i) {
+                int k = 8 * block + i;
+                part[i] = k < 18 ? out[18 * half + k] : V8f{};
+            }
+            transpose8(part, rows);
+            int width = block < 2 ? 8 : 2;
+            for (int i = 0; i < 8; ++i) {
+                float values[8];
+                std::memcpy(values, &rows[i], sizeof values);
+                float* line = lines + 18 * i + 8 * block;
+                float* over = overlap + 18 * i + 8 * block;
+                for (int c = 0; c < width; ++c) {
+                    if (half == 0) {
+                        line[c] = values[c] + over[c];
+                    } else {
+                        over[c] = values[c];
+                    }
+                }
+            }
+        }
+    }
+}
+
+void long_group_generic(float* lines, float* overlap, const float* window) {
+    long_group_body(lines, overlap, window);
+}
+
+#if defined(__x86_64__)
+__attribute__((target("avx2,fma"))) void long_group_avx2(float* lines, float* overlap,
+                                                         const float* window) {
+    long_group_body(lines, overlap, window);
+}
+#endif
+
+using LongGroup = void (*)(float*, float*, const float*);
+
+LongGroup choose() {
+#if defined(__x86_64__)
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) return long_group_avx2;
+#endif
+    return long_group_generic;
+}
+
+const LongGroup kLongGroup = choose();
+
 }  // namespace
 
 void Layer3Decoder::inverse_transform(int ch, int gr) {
     const GranuleInfo& g = side_info.channel[ch].granule[gr];
     const Layer3Tables& t = layer3_tables();
     float* ov = overlap[ch];
-    for (int sb = 0; sb < 32; ++sb) {
-        float* lines = work + 18 * sb;
-        float* o = ov + 18 * sb;
-        bool silent = true;
-        for (int i = 0; i < 18; ++i) silent = silent && lines[i] == 0.0f;
-        if (silent) {
-            // All-zero lines transform to zeros: only the overlap comes out.
-            std::memcpy(lines, o, 18 * sizeof(float));
-            std::memset(o, 0, 18 * sizeof(float));
-            continue;
-        }
+    for (int sb0 = 0; sb0 < 32; sb0 += 8) {
         // A mixed block transforms its two lowest subbands with the normal window whatever the
         // block type of the rest.
-        int bt = (g.window_switching && g.mixed_block && sb < 2)
-                     ? 0
-                     : (g.window_switching ? g.block_type : 0);
-        float out[36];
-        if (bt == 2) {
-            std::memset(out, 0, sizeof out);
-            for (int w = 0; w < 3; ++w) {
-                float x[6];
-                for (int m = 0; m < 6; ++m) x[m] = lines[3 * m + w];
-                imdct12_add(x, t.short_window, out + 6 + 6 * w);
-            }
-        } else {
-            imdct36(lines, t.long_window[bt], out);
+        int bt[8];
+        bool same = true;
+        bool silent = true;
+        for (int i = 0; i < 8; ++i) {
+            int sb = sb0 + i;
+            bt[i] = (g.window_switching && g.mixed_block && sb < 2)
+                        ? 0
+                        : (g.window_switching ? g.block_type : 0);
+            same = same && bt[i] == bt[0];
         }
-        for (int i = 0; i < 18; ++i) {
-            lines[i] = out[i] + o[i];
-            o[i] = out[18 + i];
+        for (int i = 0; i < 18 * 8; ++i) silent = silent && work[18 * sb0 + i] == 0.0f;
+        if (silent) {
+            // All-zero lines transform to zeros: only the overlap comes out.
+            std::memcpy(work + 18 * sb0, ov + 18 * sb0, 18 * 8 * sizeof(float));
+            std::memset(ov + 18 * sb0, 0, 18 * 8 * sizeof(float));
+            continue;
+        }
+        if (same && bt[0] != 2) {
+            kLongGroup(work + 18 * sb0, ov + 18 * sb0, t.long_window[bt[0]]);
+            continue;
+        }
+        for (int i = 0; i < 8; ++i) {
+            float* lines = work + 18 * (sb0 + i);
+            float* o = ov + 18 * (sb0 + i);
+            float out[36];
+            if (bt[i] == 2) {
+                std::memset(out, 0, sizeof out);
+                for (int w = 0; w < 3; ++w) {
+                    float x[6];
+                    for (int m = 0; m < 6; ++m) x[m] = lines[3 * m + w];
+                    imdct12_add(x, t.short_window, out + 6 + 6 * w);
+                }
+            } else {
+                imdct36(lines, t.long_window[bt[i]], out);
+            }
+            for (int k = 0; k < 18; ++k) {
+                lines[k] = out[k] + o[k];
+                o[k] = out[18 + k];
+            }
         }
     }
 }
