@@ -70,6 +70,11 @@ std::intptr_t SetWindowLongPtrA(HWND dialog, int index, std::intptr_t value);
 BOOL GetOpenFileNameA(OPENFILENAMEA* ofn);
 BOOL GetSaveFileNameA(OPENFILENAMEA* ofn);
 
+// Why the last GetOpenFileNameA or GetSaveFileNameA returned false: 0 when the user cancelled.
+constexpr DWORD CDERR_INITIALIZATION = 0x0002;  // the dialog could not be shown
+constexpr DWORD FNERR_BUFFERTOOSMALL = 0x3003;  // the choice did not fit lpstrFile
+DWORD CommDlgExtendedError();
+
 // Sent by the hook to the file dialog (its parent): a new label for a button (IDOK is the
 // open or save button), or a button hidden (IDCANCEL).
 void CommDlg_OpenSave_SetControlText(HWND file_dialog, int id, const char* text);

@@ -8,6 +8,8 @@
 
 namespace {
 
+DWORD g_last_error = 0;
+
 FileDialog* file_dialog_of(HWND hwnd) {
     Dialog* d = dialog_of(hwnd);
     return d ? d->file : nullptr;
@@ -153,7 +155,11 @@ bool choice_allowed(FileDialog& f, const std::vector<std::string>& paths) {
 
 BOOL run(OPENFILENAMEA* ofn, bool save) {
     DialogBackend* backend = dialog_backend();
-    if (!backend || !ofn || !ofn->lpstrFile || ofn->nMaxFile == 0) return 0;
+    g_last_error = 0;
+    if (!backend || !ofn || !ofn->lpstrFile || ofn->nMaxFile == 0) {
+        g_last_error = CDERR_INITIALIZATION;
+        return 0;
+    }
     FileDialog f;
     f.ofn = ofn;
     f.save = save;
@@ -183,6 +189,7 @@ BOOL run(OPENFILENAMEA* ofn, bool save) {
     };
     if (!backend->create_file_dialog(f)) {
         finish();
+        g_last_error = CDERR_INITIALIZATION;
         return 0;
     }
     if (f.child) {
@@ -219,12 +226,14 @@ bool file_dialog_user_ok(FileDialog& f, const std::vector<std::string>& chosen) 
     const bool hooked = f.child && ofn.lpfnHook && (ofn.Flags & OFN_ENABLEHOOK);
     if (names.size() == 1 || !f.multiple) {
         if (!fill_buffer(ofn, folder, {names[0]}, true)) {
+            g_last_error = FNERR_BUFFERTOOSMALL;
             EndDialog(f.dialog->hwnd, 0);
             return true;
         }
         if (!hook_accepts(f)) return false;
     } else if (!hooked) {
         if (!fill_buffer(ofn, folder, names, false)) {
+            g_last_error = FNERR_BUFFERTOOSMALL;
             EndDialog(f.dialog->hwnd, 0);
             return true;
         }
@@ -254,6 +263,7 @@ bool file_dialog_user_ok(FileDialog& f, const std::vector<std::string>& chosen) 
 
 BOOL GetOpenFileNameA(OPENFILENAMEA* ofn) { return run(ofn, false); }
 BOOL GetSaveFileNameA(OPENFILENAMEA* ofn) { return run(ofn, true); }
+DWORD CommDlgExtendedError() { return g_last_error; }
 
 std::intptr_t SetWindowLongPtrA(HWND dialog, int index, std::intptr_t value) {
     Dialog* d = dialog_of(dialog);
