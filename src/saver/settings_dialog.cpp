@@ -6,6 +6,7 @@
 
 #include "player/player_state.h"
 #include "resources/dialogs/dialog_resources.h"
+#include "saver/playlist_editor.h"
 #include "saver/saver_settings.h"
 #include "saver/working_copies.h"
 
@@ -56,7 +57,7 @@ constexpr ResolutionBox kResolutionBoxes[] = {
     {kResolution1024, kResolution640, kResolution800},
 };
 
-PlaylistEditorFn g_playlist_editor = nullptr;
+PlaylistEditorFn g_playlist_editor = open_playlist_editor;
 
 void check(HWND dialog, int id, bool on) {
     CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED);
