@@ -218,8 +218,10 @@ class SettingsDialogE2E(unittest.TestCase):
         self.assertIsNotNone(w, "the file dialog did not appear")
         time.sleep(1.5)
         screenshot("edit_playlist_frame.png")
-        # Typing a path opens the location field; Return is "Add", which keeps the dialog open.
-        run(["xdotool", "windowactivate", "--sync", w])
+        # Ctrl+L opens the location field (typing "/" would too, but its first characters can
+        # be lost while the field appears); Return is "Add", which keeps the dialog open.
+        keys(w, "ctrl+l")
+        time.sleep(0.5)
         run(["xdotool", "type", "--delay", "20", song])
         time.sleep(0.3)
         keys(w, "Return")
