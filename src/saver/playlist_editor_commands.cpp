@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "player/player_lock.h"
 #include "playlist/global_lists.h"
 #include "saver/playlist_editor_state.h"
 #include "saver/save_list_as.h"
@@ -102,6 +103,8 @@ void insert_cd_track() {
 
 void rebuild_playback_list() {
     editorList.name.clear();  // the editor has no field for the name
+    // Not while a decoding thread that Load List left playing hands over to its next entry.
+    PlayerLock lock;
     playbackList.rebuildFrom(editorList);
 }
 

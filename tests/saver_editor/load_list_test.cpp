@@ -1,5 +1,6 @@
 // Load List: the configured playlist, read by the player, becomes the editor's list as the file
 // holds it; the player is left with its first entry open.
+#include "tests/player/player_test_support.h"
 #include "tests/saver_editor/editor_test_support.h"
 
 namespace {
@@ -50,6 +51,26 @@ TEST_F(EditorTest, LoadListShowsTheConfiguredPlaylistUnexpanded) {
     EXPECT_TRUE(player_state().ready);
     EXPECT_FALSE(player_state().started);
     EXPECT_TRUE(win.message_boxes().empty());
+}
+
+TEST_F(EditorTest, LoadListLeavesThePlayerSilentWhenTheFirstEntryFails) {
+    player_test::DiscardingWave wave;
+    const std::string bad = file("bad.mp3", "no frames here");
+    const std::string good = file("good.mp3", silent_mp3() + silent_mp3());
+    player_state().playlistPath = file("list.m3u", bad + "\r\n" + good + "\r\nTrack1.cda\r\n");
+    dialogs.click(kLoadList).click(kCancel);
+    run_editor();
+    // The player drops the entry it could not open, as it does when it plays the list.
+    EXPECT_EQ(paths_of(editorList), (Rows{good, "Track1.cda"}));
+    ASSERT_EQ(win.message_boxes().size(), 1u);
+    EXPECT_EQ(win.message_boxes()[0].caption, "File format error");
+    // It had started the next entry; the editor stopped it and left it open.
+    const PlayerState& s = player_state();
+    EXPECT_EQ(s.currentEntry, good);
+    EXPECT_TRUE(s.ready);
+    EXPECT_FALSE(s.started);
+    EXPECT_FALSE(s.decodingThread.running());
+    EXPECT_EQ(paths_of(playbackList), (Rows{good, "Track1.cda"}));
 }
 
 TEST_F(EditorTest, LoadListOfASingleMediaFileEmptiesTheEditor) {
