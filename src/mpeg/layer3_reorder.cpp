@@ -8,7 +8,7 @@ void Layer3Decoder::reorder(int ch, int gr) {
     const GranuleInfo& g = side_info.channel[ch].granule[gr];
     const float* in = stereo_out[ch];
     if (!g.any_short()) {
-        std::memcpy(work, in, sizeof work);
+        std::memcpy(work, in, 576 * sizeof(float));
         return;
     }
     if (!g.mixed_block) {
