@@ -14,6 +14,7 @@
 #include "render/render_device.h"
 #include "render/render_frame.h"
 #include "render/render_state.h"
+#include "saver/saver_settings.h"
 
 namespace {
 
@@ -128,8 +129,11 @@ int main(int argc, char** argv) {
     // The settings as the saver reads them: the defaults are in the renderer's working copies.
     RenderState& st = render_state();
     st.calendar_seconds = [] { return static_cast<std::int64_t>(g_calendar_seconds); };
-    // >>> Registry read: the settings store's read of the saver's own key goes here; it sets
-    // >>> the renderer's working copies from "Software\Velt\Lumivex Saver" as the saver does.
+    // The registry read fills the working copies from the saver's own key.
+    SaverSettings settings;
+    settings.read_system_values();
+    store_default_saver_values(settings);
+    settings.read_saver_values();
 
     // Command-line overrides come last.
     if (options->background) {
