@@ -67,7 +67,13 @@ gboolean on_key(GtkWidget* tree, GdkEventKey* event, gpointer) {
     Control* c = tagged_control(tree);
     const WPARAM vk = virtual_key(event->keyval);
     if (!d || !c || !vk || (event->state & (GDK_CONTROL_MASK | GDK_MOD1_MASK))) return FALSE;
-    return dialog_control_message(*d, *c, WM_KEYDOWN, vk, 0) ? FALSE : TRUE;
+    if (!dialog_control_message(*d, *c, WM_KEYDOWN, vk, 0)) return TRUE;
+    // The list view's own handling, and no further: a letter it has no use for would otherwise
+    // reach the window around it (a file chooser starts a search with it).
+    if (GtkWidgetClass* own = GTK_WIDGET_GET_CLASS(tree); own->key_press_event) {
+        own->key_press_event(tree, event);
+    }
+    return TRUE;
 }
 
 gboolean on_button(GtkWidget* tree, GdkEventButton* event, gpointer) {
