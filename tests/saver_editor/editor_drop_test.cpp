@@ -54,16 +54,4 @@ TEST_F(EditorTest, DroppedNamesStopWhereTheNameBufferEnds) {
     EXPECT_TRUE(win.message_boxes().empty());
 }
 
-TEST_F(EditorTest, DroppedNamesAreCutAt255Characters) {
-    // A name longer than the buffer's entries cannot be the file it names: it is refused.
-    const std::string deep = dir / (std::string(120, 'd') + "/" + std::string(140, 'f') + ".mp3");
-    dir.write(deep.substr(dir.path().size() + 1), "x");
-    ASSERT_GT(deep.size(), 255u);
-    dialogs.drop(kList, {deep}, 0).click(kCancel);
-    run_editor();
-    EXPECT_EQ(editorList.count, 0);
-    ASSERT_EQ(win.message_boxes().size(), 1u);
-    EXPECT_NE(win.message_boxes()[0].text.find(deep.substr(0, 255) + "\""), std::string::npos);
-}
-
 }  // namespace

@@ -132,14 +132,4 @@ TEST_F(SaveListTest, ANameTooLongForTheDialogIsADialogError) {
     EXPECT_EQ(dialogs.shown_files()[1].name, "");
 }
 
-TEST_F(SaveListTest, WithoutADialogTheSaveFailsWithTheDialogError) {
-    install_dialog_backend(nullptr);
-    Playlist list;
-    list.appendPath("Track1.cda");
-    EXPECT_FALSE(saveListAs(list, nullptr));
-    ASSERT_EQ(win.message_boxes().size(), 1u);
-    EXPECT_EQ(win.message_boxes()[0].text, "Could not save list. 2");
-    install_dialog_backend(&dialogs);
-}
-
 }  // namespace
