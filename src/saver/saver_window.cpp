@@ -2,6 +2,8 @@
 #include "saver/saver_window.h"
 
 #include "platform/glide/glide.h"
+#include "player/player_controller.h"
+#include "player/player_state.h"
 #include "render/render_device.h"
 #include "render/render_frame.h"
 #include "saver/password.h"
@@ -19,7 +21,9 @@ constexpr int kMouseBox = 50;
 bool is_run() { return saver_mode() == SaverMode::Run; }
 bool idle() { return saver_settings()->passwordPromptActive == 0; }
 
+// On focus loss and again on destroy: both steps are safe to repeat and with nothing open.
 void close_devices() {
+    if (saver_settings()->playMusic) stop_and_rewind();
     grGlideShutdown();
 }
 
@@ -120,6 +124,11 @@ LRESULT saver_window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
                 request_close();
             }
             break;
+        case MM_MCINOTIFY:
+            // The end of a CD track (or any MCI notice): the next entry.
+            stop_playback();
+            advance(player_state().repeat != 0);
+            return 0;
         case WM_SYSCOMMAND:
             if (is_run()) {
                 if (wparam == SC_SCREENSAVE) {
@@ -166,9 +175,9 @@ HWND create_saver_window(HWND parent) {
     if (saver_mode() == SaverMode::Preview) {
         RECT r{};
         GetWindowRect(parent, &r);
-        hwnd = CreateWindowExA(0, "ScrClass", "SaverPreview", WS_CHILD | WS_VISIBLE, 0, 0,
-                               r.right - r.left, r.bottom - r.top, parent, nullptr, nullptr,
-                               nullptr);
+        hwnd =
+            CreateWindowExA(0, "ScrClass", "SaverPreview", WS_CHILD | WS_VISIBLE, 0, 0,
+                            r.right - r.left, r.bottom - r.top, parent, nullptr, nullptr, nullptr);
     } else {
         hwnd = CreateWindowExA(WS_EX_TOPMOST, "ScrClass", "SaverWindow", WS_POPUP | WS_VISIBLE, 0,
                                0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
@@ -178,10 +187,16 @@ HWND create_saver_window(HWND parent) {
     return hwnd;
 }
 
-void run_saver(HWND parent) {
+HWND start_saver(HWND parent) {
     HWND hwnd = create_saver_window(parent);
-    if (!hwnd || saver_mode() != SaverMode::Run) return;
+    if (!hwnd || saver_mode() != SaverMode::Run) return nullptr;
     open_render_device();
+    if (saver_settings()->playMusic) start_music(player_state().playlistPath);
+    return hwnd;
+}
+
+void run_saver(HWND parent) {
+    if (!start_saver(parent)) return;
     for (;;) {
         pump_messages();
         render_frame();

@@ -6,6 +6,9 @@
 // Creates the full-screen saver window (or the preview child) and, in Run mode, runs the frame
 // loop for the rest of the process.
 void run_saver(HWND parent);
+// Everything of run_saver but the frame loop: the window, and in Run mode the render device and
+// the music. Null when the loop is not to run (no window, or not Run mode).
+HWND start_saver(HWND parent);
 // The first steps of run_saver: registers the class and creates the window for the mode.
 HWND create_saver_window(HWND parent);
 // Dispatches every queued message without waiting; always asks the loop to go on (0).

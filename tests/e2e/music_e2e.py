@@ -1,0 +1,213 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the music: the real saver plays a playlist of two MPEG files through SDL's
+disk audio driver, and a saver whose wave device cannot open ends with exit code -1."""
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+BINARY = None
+DECODER = None
+SHARED = None
+
+# Two short streams of the same rate and channels (44.1 kHz stereo), so that one SDL device
+# plays both and the disk driver records them in one file.
+FILES = ("l3_44k_js128_music.mp3", "l2_44k_js128_crc_music.mp2")
+FRAME_BYTES = 1152 * 2 * 2  # one frame of 1152 samples, 16 bits, two channels
+CHUNK = 4096  # SDL's chunk of 1024 stereo 16-bit frames
+
+
+def run(cmd, **kw):
+    return subprocess.run(cmd, capture_output=True, text=True, **kw)
+
+
+def find_box(caption):
+    """The window id of a message box with this caption, as the window manager lists it."""
+    for line in run(["wmctrl", "-l"]).stdout.splitlines():
+        fields = line.split(None, 3)
+        if len(fields) == 4 and fields[3] == caption:
+            return fields[0]
+    return None
+
+
+def find_window(name, timeout):
+    end = time.time() + timeout
+    while time.time() < end:
+        r = run(["xdotool", "search", "--onlyvisible", "--name", name])
+        ids = [w for w in r.stdout.split() if w.strip()]
+        if ids:
+            return ids[0]
+        time.sleep(0.2)
+    return None
+
+
+def write_settings(config, playlist):
+    folder = os.path.join(config, "lumivex")
+    os.makedirs(folder, exist_ok=True)
+    value = playlist.replace("\\", "\\\\").replace('"', '\\"')
+    with open(os.path.join(folder, "registry.reg"), "w") as f:
+        f.write("Windows Registry Editor Version 5.00\n\n"
+                "[HKEY_CURRENT_USER\\Software\\Velt\\Lumivex Saver]\n"
+                '"PlayMP3"=dword:00000001\n'
+                '"Playlist"="%s"\n' % value)
+
+
+def decoded(path, work):
+    out = os.path.join(work, os.path.basename(path) + ".raw")
+    r = run([DECODER, path, out])
+    if r.returncode != 0:
+        raise AssertionError("lumivex-decode failed on %s: %s" % (path, r.stderr))
+    with open(out, "rb") as f:
+        return f.read()
+
+
+def padded(pcm):
+    """A piece as the player plays it: its last buffer of 32 frames filled up with silence."""
+    assert len(pcm) % FRAME_BYTES == 0, "decoded length is not whole frames"
+    frames = len(pcm) // FRAME_BYTES
+    return pcm + bytes(((32 - frames % 32) % 32) * FRAME_BYTES)
+
+
+def find_in_recording(recording, expected):
+    """The offset of `expected` in the recording when the recording is that, preceded by whole
+    chunks of silence and followed by nothing but silence; else None."""
+    zero_chunk = bytes(CHUNK)
+    offset = 0
+    while True:
+        end = offset + len(expected)
+        if recording[offset:end] == expected and not recording[end:].strip(b"\0"):
+            return offset
+        if recording[offset:offset + CHUNK] != zero_chunk:
+            return None
+        offset += CHUNK
+
+
+class Saver:
+    def __init__(self, env):
+        self.config = tempfile.mkdtemp(prefix="lumivex-music-e2e-")
+        e = dict(os.environ)
+        e["XDG_CONFIG_HOME"] = self.config
+        e.update(env)
+        self.env = e
+        self.proc = None
+        self.err = tempfile.TemporaryFile()
+
+    def start(self):
+        # A group of its own: SDL shows a box from a worker thread in a child process.
+        self.proc = subprocess.Popen([BINARY, "/s"], env=self.env, stdout=subprocess.DEVNULL,
+                                     stderr=self.err, start_new_session=True)
+
+    def wait(self, timeout):
+        try:
+            return self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def stderr(self):
+        self.err.seek(0)
+        return self.err.read().decode(errors="replace")
+
+    def close(self):
+        if self.proc and self.proc.poll() is None:
+            # Still running: the whole group, the box's process with it.
+            os.killpg(self.proc.pid, signal.SIGKILL)
+            self.proc.wait()
+        self.err.close()
+        shutil.rmtree(self.config, ignore_errors=True)
+
+
+class MusicEndToEnd(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.wm = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
+        time.sleep(1.0)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.wm.terminate()
+        cls.wm.wait()
+
+    def setUp(self):
+        self.work = tempfile.mkdtemp(prefix="lumivex-music-work-")
+        run(["xdotool", "mousemove", "512", "384"])
+        self.saver = None
+
+    def tearDown(self):
+        if self.saver:
+            self.saver.close()
+        shutil.rmtree(self.work, ignore_errors=True)
+
+    def conformance_files(self):
+        folder = os.path.join(SHARED, "conformance", "encoded")
+        paths = [os.path.join(folder, name) for name in FILES]
+        if not all(os.path.isfile(p) for p in paths):
+            self.skipTest("the shared conformance streams are not there (%s)" % folder)
+        return paths
+
+    def playlist(self, paths):
+        path = os.path.join(self.work, "list.m3u")
+        with open(path, "w") as f:
+            f.write("".join(p + "\n" for p in paths))
+        return path
+
+    def test_the_playlist_plays_in_order_each_piece_with_its_padding(self):
+        files = self.conformance_files()
+        expected = b"".join(padded(decoded(p, self.work)) for p in files)
+        recording = os.path.join(self.work, "played.raw")
+        self.saver = Saver({"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": recording,
+                            "SDL_DISKAUDIODELAY": "0"})
+        write_settings(self.saver.config, self.playlist(files))
+        self.saver.start()
+        self.assertIsNotNone(find_window("Lumivex", 15.0), "no saver window appeared")
+
+        # The driver writes as fast as it is fed; the file is complete once the device, parked
+        # for half a second after the last piece, has been closed.
+        size, still_since, end = -1, time.time(), time.time() + 60
+        while time.time() < end:
+            now = os.path.getsize(recording) if os.path.exists(recording) else 0
+            if now != size:
+                size, still_since = now, time.time()
+            elif size >= len(expected) and time.time() - still_since > 2.0:
+                break
+            self.assertIsNone(self.saver.proc.poll(), "the saver ended: " + self.saver.stderr())
+            time.sleep(0.1)
+        self.assertGreaterEqual(size, len(expected), "too little was played")
+
+        run(["xdotool", "key", "a"])
+        self.assertEqual(self.saver.wait(15), 0, self.saver.stderr())
+        with open(recording, "rb") as f:
+            played = f.read()
+        offset = find_in_recording(played, expected)
+        self.assertIsNotNone(offset, "the recording (%d bytes) is not the two decoded pieces "
+                                     "(%d bytes) in order with their padding"
+                             % (len(played), len(expected)))
+
+    def test_a_wave_device_that_cannot_open_ends_the_saver_with_minus_one(self):
+        files = self.conformance_files()
+        self.saver = Saver({"SDL_AUDIODRIVER": "nonexistent"})
+        write_settings(self.saver.config, self.playlist(files[:1]))
+        self.saver.start()
+        code, end = None, time.time() + 30
+        while code is None and time.time() < end:
+            code = self.saver.wait(0.5)
+            if code is None:
+                # Where the display can show the box, it is answered as a user would.
+                box = find_box("Audio playback error")
+                if box:
+                    run(["wmctrl", "-i", "-a", box])
+                    time.sleep(0.3)
+                    run(["xdotool", "key", "Return"])
+        self.assertEqual(code, 255, self.saver.stderr())
+        self.assertIn("Could not open wave device.", self.saver.stderr())
+
+
+if __name__ == "__main__":
+    BINARY = os.path.abspath(sys.argv.pop(1))
+    DECODER = os.path.abspath(sys.argv.pop(1))
+    SHARED = os.path.abspath(sys.argv.pop(1))
+    unittest.main(verbosity=2)
