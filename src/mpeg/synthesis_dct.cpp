@@ -71,96 +71,59 @@ template <int N, class T>
     }
 }
 
-typedef float V16f __attribute__((vector_size(64)));
-
-// Eight lanes of a wider vector, from lane 8 * half.
-template <class V>
-[[gnu::always_inline]] inline V8f lanes8(const V& v, int half) {
-    if constexpr (sizeof(V) == sizeof(V8f)) {
-        (void)half;
-        return v;
-    } else {
-        return half == 0 ? __builtin_shufflevector(v, v, 0, 1, 2, 3, 4, 5, 6, 7)
-                         : __builtin_shufflevector(v, v, 8, 9, 10, 11, 12, 13, 14, 15);
-    }
-}
-
-template <class V>
-[[gnu::always_inline]] inline void set_lanes8(V& v, int half, V8f part) {
-    if constexpr (sizeof(V) == sizeof(V8f)) {
-        (void)half;
-        v = part;
-    } else {
-        std::memcpy(reinterpret_cast<float*>(&v) + 8 * half, &part, sizeof part);
-    }
-}
-
-template <class V>
+// Eight runs side by side (each lane one run), in blocks of eight: wider vectors would only
+// leave more lanes idle in the last block of a frame's 36 or a granule's 18 runs.
 [[gnu::always_inline]] inline void batch_body(const float* in, int run_stride, int sb_stride,
                                               int runs, float* out) {
-    constexpr int L = sizeof(V) / sizeof(float);
     const bool run_major = sb_stride == 1;
-    for (int r0 = 0; r0 < runs; r0 += L) {
-        int n = runs - r0 < L ? runs - r0 : L;
-        V x[32];
-        V y[32];
-        if (run_major && n == L) {
-            // Runs stored one after the other: eight runs of eight subbands at a time are
-            // transposed into vectors over the runs.
-            for (int half = 0; half < L / 8; ++half) {
-                for (int sb0 = 0; sb0 < 32; sb0 += 8) {
-                    V8f block[8], t[8];
-                    for (int i = 0; i < 8; ++i) {
-                        std::memcpy(&block[i], in + (r0 + 8 * half + i) * run_stride + sb0,
-                                    sizeof(V8f));
-                    }
-                    transpose8(block, t);
-                    for (int i = 0; i < 8; ++i) set_lanes8(x[sb0 + i], half, t[i]);
+    for (int r0 = 0; r0 < runs; r0 += 8) {
+        int n = runs - r0 < 8 ? runs - r0 : 8;
+        V8f x[32];
+        V8f y[32];
+        if (run_major && n == 8) {
+            // Runs stored one after the other: blocks of eight subbands are transposed into
+            // vectors over the runs.
+            for (int sb0 = 0; sb0 < 32; sb0 += 8) {
+                V8f block[8];
+                for (int i = 0; i < 8; ++i) {
+                    std::memcpy(&block[i], in + (r0 + i) * run_stride + sb0, sizeof(V8f));
                 }
+                transpose8(block, x + sb0);
             }
         } else {
             for (int sb = 0; sb < 32; ++sb) {
-                if (!run_major && n == L) {
-                    std::memcpy(&x[sb], in + sb * sb_stride + r0, sizeof(V));
+                if (!run_major && n == 8) {
+                    std::memcpy(&x[sb], in + sb * sb_stride + r0, sizeof(V8f));
                 } else {
-                    float lanes[L] = {};
+                    float lanes[8] = {};
                     for (int i = 0; i < n; ++i)
                         lanes[i] = in[(r0 + i) * run_stride + sb * sb_stride];
-                    std::memcpy(&x[sb], lanes, sizeof(V));
+                    std::memcpy(&x[sb], lanes, sizeof(V8f));
                 }
             }
         }
         dct<32>(x, y);
         // Each run's 32 outputs side by side: transposed in blocks of eight.
-        for (int half = 0; half < L / 8; ++half) {
-            int first = r0 + 8 * half;
-            if (first >= runs) break;
-            for (int m0 = 0; m0 < 32; m0 += 8) {
-                V8f block[8], t[8];
-                for (int i = 0; i < 8; ++i) block[i] = lanes8(y[m0 + i], half);
-                transpose8(block, t);
-                for (int lane = 0; lane < 8 && first + lane < runs; ++lane) {
-                    std::memcpy(out + (first + lane) * 32 + m0, &t[lane], sizeof(V8f));
-                }
+        for (int m0 = 0; m0 < 32; m0 += 8) {
+            V8f t[8];
+            transpose8(y + m0, t);
+            for (int lane = 0; lane < n; ++lane) {
+                std::memcpy(out + (r0 + lane) * 32 + m0, &t[lane], sizeof(V8f));
             }
         }
     }
 }
 
 void batch_generic(const float* in, int run_stride, int sb_stride, int runs, float* out) {
-    batch_body<V8f>(in, run_stride, sb_stride, runs, out);
+    batch_body(in, run_stride, sb_stride, runs, out);
 }
 
 #if defined(__x86_64__)
 __attribute__((target("avx2,fma"))) void batch_avx2(const float* in, int run_stride, int sb_stride,
                                                     int runs, float* out) {
-    batch_body<V8f>(in, run_stride, sb_stride, runs, out);
+    batch_body(in, run_stride, sb_stride, runs, out);
 }
 
-__attribute__((target("avx512f"))) void batch_avx512(const float* in, int run_stride, int sb_stride,
-                                                     int runs, float* out) {
-    batch_body<V16f>(in, run_stride, sb_stride, runs, out);
-}
 #endif
 
 using BatchFunction = void (*)(const float*, int, int, int, float*);
@@ -168,7 +131,6 @@ using BatchFunction = void (*)(const float*, int, int, int, float*);
 BatchFunction choose() {
 #if defined(__x86_64__)
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f")) return batch_avx512;
     if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) return batch_avx2;
 #endif
     return batch_generic;
