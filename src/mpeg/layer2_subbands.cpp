@@ -72,7 +72,7 @@ void L2Channel::read_scale_factors(MpegStream& stream, const Layer2AllocationRow
     }
 }
 
-void L2Channel::read_triple(MpegStream& stream) {
+[[gnu::always_inline]] inline void L2Channel::read_triple(MpegStream& stream) {
     if (allocation == 0) return;
     if (group != nullptr) {
         int code = static_cast<int>(stream.get_bits(code_length));
