@@ -11,7 +11,7 @@
 #include "platform/glide/glide.h"
 
 // One mipmap level of a decoded texture: 0xAARRGGBB texels with a one-texel border that repeats
-// the edge texels, so clamped bilinear sampling never needs a bounds test.
+// the edge texels, so clamped sampling never needs a bounds test.
 struct TexLevel {
     const std::uint32_t* texels = nullptr;  // the border's top-left texel
     int width = 0;
@@ -19,14 +19,29 @@ struct TexLevel {
     int stride = 0;  // width + 2
 };
 
+// The four texels one bilinear sample reads, laid out channel by channel so that a vector unit
+// can weight them with byte multiplies: blue of (i, j), (i+1, j), (i, j+1), (i+1, j+1), then
+// green, red and alpha the same way. Each byte holds the channel minus 128, as a signed number:
+// the unit multiplies unsigned weights (up to 128) by signed bytes.
+struct alignas(16) TexelQuad {
+    std::uint8_t bytes[16];
+};
+
 struct DecodedTexture {
     std::vector<std::uint32_t> store;
     std::array<TexLevel, 9> levels{};  // by LOD code: 0 is the 256-texel level
-    // The same facts as flat tables, for the vector span routine.
-    alignas(32) std::array<std::int32_t, 16> level_offset{};  // into store
-    alignas(32) std::array<std::int32_t, 16> level_stride{};
-    alignas(32) std::array<std::int32_t, 16> level_width{};
-    alignas(32) std::array<std::int32_t, 16> level_height{};
+    // For clamped bilinear sampling: quad (i0 + 1, j0 + 1) of a level holds the texels at
+    // columns i0, i0 + 1 and rows j0, j0 + 1 (i0 from -1 to width - 1), so each sample is one
+    // 16-byte read. Levels of (width + 1) x (height + 1) quads, one after another.
+    std::vector<TexelQuad> quads;
+    // The same by level, as tables of 16 for the vector routine (past small_lod they repeat it):
+    // the byte offset of the quad of texel (0, 0); the bytes per column and per row, as two
+    // 16-bit numbers; the last column and row, likewise.
+    alignas(32) std::array<std::int32_t, 16> quad_origin{};
+    alignas(32) std::array<std::int32_t, 16> quad_step{};
+    alignas(32) std::array<std::int32_t, 16> last_texel{};
+    int full_width = 0;  // the chain's size in 256-space: level n is (full >> n) wide, at least 1
+    int full_height = 0;
     int large_lod = 0;
     int small_lod = 0;
 };
@@ -84,88 +99,120 @@ inline int iterated_channel(float v) {
     return static_cast<int>(v);
 }
 
-// Per 8-bit field of a 0xAARRGGBB pair: a + (((b - a) * f) >> 8), f in 0..255.
-inline std::uint32_t lerp_texel(std::uint32_t a, std::uint32_t b, std::uint32_t f) {
-    const std::uint32_t arb = a & 0x00FF00FFu, ag = (a >> 8) & 0x00FF00FFu;
-    const std::uint32_t brb = b & 0x00FF00FFu, bg = (b >> 8) & 0x00FF00FFu;
-    const std::uint32_t rb = ((((brb - arb) * f) >> 8) + arb) & 0x00FF00FFu;
-    const std::uint32_t g = ((((bg - ag) * f) >> 8) + ag) & 0x00FF00FFu;
-    return rb | (g << 8);
+// Fraction bits of a bilinear weight. The board kept 4; 7 keep magnified texels as smooth as
+// 8 would (a step is below what the 16-bit buffer shows) and let a vector unit weight two
+// texels in one byte multiply-add.
+inline constexpr int kWeightBits = 7;
+inline constexpr int kWeightOne = 1 << kWeightBits;
+
+// Per 8-bit field of four 0xAARRGGBB texels: the two rows weighted by fu, then by fv, rounded
+// down once at the end.
+inline std::uint32_t bilinear(std::uint32_t t00, std::uint32_t t10, std::uint32_t t01,
+                              std::uint32_t t11, int fu, int fv) {
+    std::uint32_t out = 0;
+    for (int c = 0; c < 32; c += 8) {
+        const int top = static_cast<int>((t00 >> c) & 255) * (kWeightOne - fu) +
+                        static_cast<int>((t10 >> c) & 255) * fu;
+        const int bottom = static_cast<int>((t01 >> c) & 255) * (kWeightOne - fu) +
+                           static_cast<int>((t11 >> c) & 255) * fu;
+        const int v = (top * (kWeightOne - fv) + bottom * fv) >> (2 * kWeightBits);
+        out |= static_cast<std::uint32_t>(v) << c;
+    }
+    return out;
 }
 
-// The level of detail: floor(log2(rho / oow)) held to the texture's chain, read off the exponent.
-inline int lod_level(float q, int large, int small) {
-    int e = static_cast<int>(std::bit_cast<std::uint32_t>(q) >> 23) - 127;
+// The level of detail, floor(log2(rho / oow)) held to the chain, computed exactly from the two
+// numbers' exponents and mantissas (no division, so a vector unit gets the same answer).
+inline int lod_level(float rho, float oow, int large, int small) {
+    const std::uint32_t r = std::bit_cast<std::uint32_t>(rho),
+                        o = std::bit_cast<std::uint32_t>(oow);
+    int e = static_cast<int>(r >> 23) - static_cast<int>(o >> 23);
+    if ((r & 0x7FFFFFu) < (o & 0x7FFFFFu)) e -= 1;
     e = e > large ? e : large;
     return e < small ? e : small;
 }
 
-inline float pow2_negative(int level) {
-    return std::bit_cast<float>(static_cast<std::uint32_t>(127 - level) << 23);
+inline int wrap_index(std::int64_t i, int size) {
+    const int r = static_cast<int>(i % size);
+    return r < 0 ? r + size : r;
 }
 
-inline int wrap_index(int i, int size) {
-    i %= size;
-    return i < 0 ? i + size : i;
+// Where a pixel samples: s and t in 1/65536 texel of the 256-space, and the mipmap level.
+struct TexPosition {
+    std::int64_t s = 0, t = 0;
+    int level = 0;
+};
+
+// Perspective division and level choice. Behind the eye (1/w not above 0) the board samples
+// (0, 0) of the largest level. Clamped coordinates are held to [-256, 512] texels, which changes
+// no sample at any level; wrapped ones to the board's range of +-32768.
+inline constexpr float kFixedOne = 65536.0f;
+inline constexpr float kClampLow = -256.0f * kFixedOne, kClampHigh = 512.0f * kFixedOne;
+inline constexpr float kWrapLimit = 32768.0f * kFixedOne;
+
+inline float hold(float v, float lo, float hi) {
+    v = v > lo ? v : lo;  // a NaN becomes lo, as the vector unit's max does
+    return v < hi ? v : hi;
+}
+
+inline TexPosition texture_position(const Pipeline& p, float sow, float tow, float oow, float rho) {
+    const DecodedTexture& t = *p.texture;
+    TexPosition out;
+    out.level = t.large_lod;
+    if (!(oow > 0.0f)) return out;
+    const float w = kFixedOne / oow;
+    if (p.mipmap) out.level = lod_level(rho, oow, t.large_lod, t.small_lod);
+    const float lo_s = p.wrap_s ? -kWrapLimit : kClampLow,
+                hi_s = p.wrap_s ? kWrapLimit : kClampHigh;
+    const float lo_t = p.wrap_t ? -kWrapLimit : kClampLow,
+                hi_t = p.wrap_t ? kWrapLimit : kClampHigh;
+    out.s = static_cast<std::int64_t>(hold(sow * w, lo_s, hi_s));
+    out.t = static_cast<std::int64_t>(hold(tow * w, lo_t, hi_t));
+    return out;
+}
+
+inline int clamp_index(std::int64_t i, int lo, int hi) {
+    return static_cast<int>(i < lo ? lo : (i > hi ? hi : i));
 }
 
 // One filtered texel (0xAARRGGBB) at the given perspective-divided coordinates.
 inline std::uint32_t sample_texture(const Pipeline& p, float sow, float tow, float oow, float rho) {
     const DecodedTexture& t = *p.texture;
-    float s = 0.0f, u = 0.0f;
-    int level = t.large_lod;
-    if (oow > 0.0f) {
-        const float w = 1.0f / oow;
-        s = sow * w;
-        u = tow * w;
-        if (p.mipmap) level = lod_level(rho * w, t.large_lod, t.small_lod);
-    }
-    const TexLevel& l = t.levels[level];
-    const float scale = pow2_negative(level);
-    float sn = s * scale, tn = u * scale;
-    const bool bilinear = level == t.large_lod ? p.mag_bilinear : p.min_bilinear;
-    const float wf = static_cast<float>(l.width), hf = static_cast<float>(l.height);
-    if (!bilinear) {
-        sn = sn > -1.0f ? sn : -1.0f;
-        sn = sn < wf ? sn : wf;
-        tn = tn > -1.0f ? tn : -1.0f;
-        tn = tn < hf ? tn : hf;
-        int i = static_cast<int>(std::floor(sn)), j = static_cast<int>(std::floor(tn));
-        i = p.wrap_s ? wrap_index(i, l.width) : (i < 0 ? 0 : (i >= l.width ? l.width - 1 : i));
-        j = p.wrap_t ? wrap_index(j, l.height) : (j < 0 ? 0 : (j >= l.height ? l.height - 1 : j));
+    const TexPosition at = texture_position(p, sow, tow, oow, rho);
+    const TexLevel& l = t.levels[at.level];
+    const std::int64_t sn = at.s >> at.level, tn = at.t >> at.level;  // 16 fraction bits
+    const bool filtered = at.level == t.large_lod ? p.mag_bilinear : p.min_bilinear;
+    if (!filtered) {
+        const int i =
+            p.wrap_s ? wrap_index(sn >> 16, l.width) : clamp_index(sn >> 16, 0, l.width - 1);
+        const int j =
+            p.wrap_t ? wrap_index(tn >> 16, l.height) : clamp_index(tn >> 16, 0, l.height - 1);
         return l.texels[(j + 1) * l.stride + i + 1];
     }
-    float fu = sn - 0.5f, fv = tn - 0.5f;
-    fu = fu > -1.0f ? fu : -1.0f;
-    fu = fu < wf ? fu : wf;
-    fv = fv > -1.0f ? fv : -1.0f;
-    fv = fv < hf ? fv : hf;
-    const float flu = std::floor(fu), flv = std::floor(fv);
-    const auto ffu = static_cast<std::uint32_t>((fu - flu) * 256.0f);
-    const auto ffv = static_cast<std::uint32_t>((fv - flv) * 256.0f);
-    int i0 = static_cast<int>(flu), j0 = static_cast<int>(flv);
-    int i1, j1;
+    // Texel centres lie at +0.5; the weights are the top bits of the fraction past them.
+    const std::int64_t u = sn - 32768, v = tn - 32768;
+    constexpr int kDrop = 16 - kWeightBits;
+    const int fu = static_cast<int>((u >> kDrop) & (kWeightOne - 1));
+    const int fv = static_cast<int>((v >> kDrop) & (kWeightOne - 1));
+    int i0, i1, j0, j1;
     if (p.wrap_s) {
-        i0 = wrap_index(i0, l.width);
+        i0 = wrap_index(u >> 16, l.width);
         i1 = wrap_index(i0 + 1, l.width);
     } else {
-        i0 = i0 < l.width - 1 ? i0 : l.width - 1;
-        i1 = i0 < 0 ? 0 : (i0 + 1 < l.width ? i0 + 1 : l.width - 1);
-        i0 = i0 < 0 ? 0 : i0;
+        // The border repeats the edge texels: -1 and width both read an edge texel.
+        i0 = clamp_index(u >> 16, -1, l.width - 1);
+        i1 = i0 + 1;
     }
     if (p.wrap_t) {
-        j0 = wrap_index(j0, l.height);
+        j0 = wrap_index(v >> 16, l.height);
         j1 = wrap_index(j0 + 1, l.height);
     } else {
-        j0 = j0 < l.height - 1 ? j0 : l.height - 1;
-        j1 = j0 < 0 ? 0 : (j0 + 1 < l.height ? j0 + 1 : l.height - 1);
-        j0 = j0 < 0 ? 0 : j0;
+        j0 = clamp_index(v >> 16, -1, l.height - 1);
+        j1 = j0 + 1;
     }
     const std::uint32_t* r0 = l.texels + (j0 + 1) * l.stride + 1;
     const std::uint32_t* r1 = l.texels + (j1 + 1) * l.stride + 1;
-    const std::uint32_t top = lerp_texel(r0[i0], r0[i1], ffu);
-    const std::uint32_t bottom = lerp_texel(r1[i0], r1[i1], ffu);
-    return lerp_texel(top, bottom, ffv);
+    return bilinear(r0[i0], r0[i1], r1[i0], r1[i1], fu, fv);
 }
 
 // One combine unit on one channel (the board's arithmetic, shared by colour, alpha and texture).
@@ -314,6 +361,10 @@ void shade_span_generic(const Pipeline& p, std::uint16_t* row, int x, int count,
                         const SpanSetup& s);
 // The vector routine for SpanKind::kTextureBlend; false when this processor lacks AVX2.
 bool texture_blend_span_available();
+// Which instruction set the vector routine uses: the best this processor has, or AVX2 even where
+// AVX-512 is there (so tests can check both). False when that set is missing.
+enum class TextureBlendIsa { kBest, kAvx2 };
+bool texture_blend_span_select(TextureBlendIsa isa);
 void shade_span_texture_blend(const Pipeline& p, std::uint16_t* row, int x, int count, int y,
                               const SpanSetup& s);
 // Picks the routine for the pipeline (tests can force the generic one).

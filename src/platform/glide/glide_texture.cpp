@@ -87,47 +87,76 @@ std::uint32_t decode_texel(const std::uint8_t* p, GrTextureFormat_t format,
     }
 }
 
+// The quads of one bordered level (see TexelQuad), appended to `out`.
+void append_quads(const TexLevel& l, std::vector<TexelQuad>& out) {
+    for (int qj = 0; qj <= l.height; ++qj) {
+        const std::uint32_t* r0 = l.texels + static_cast<std::ptrdiff_t>(qj) * l.stride;
+        const std::uint32_t* r1 = r0 + l.stride;
+        for (int qi = 0; qi <= l.width; ++qi) {
+            const std::uint32_t texel[4] = {r0[qi], r0[qi + 1], r1[qi], r1[qi + 1]};
+            TexelQuad q;
+            for (int c = 0; c < 4; ++c) {
+                for (int k = 0; k < 4; ++k) {
+                    q.bytes[c * 4 + k] = static_cast<std::uint8_t>((texel[k] >> (8 * c)) ^ 0x80u);
+                }
+            }
+            out.push_back(q);
+        }
+    }
+}
+
 void decode(const GlideDevice& d, TextureBinding& t) {
     DecodedTexture& out = t.decoded;
     const GrTexInfo& info = t.info;
     out.large_lod = info.largeLod;
     out.small_lod = info.smallLod;
-    std::size_t total = 0;
+    texture_level_size(info.aspectRatio, GR_LOD_256, &out.full_width, &out.full_height);
+    std::array<std::size_t, 9> offset{};
+    std::size_t total = 0, quads = 0;
     for (GrLOD_t lod = info.largeLod; lod <= info.smallLod; ++lod) {
         int w, h;
         texture_level_size(info.aspectRatio, lod, &w, &h);
-        out.level_offset[lod] = static_cast<std::int32_t>(total);
-        out.level_width[lod] = w;
-        out.level_height[lod] = h;
-        out.level_stride[lod] = w + 2;
+        offset[lod] = total;
+        out.levels[lod].width = w;
+        out.levels[lod].height = h;
+        out.levels[lod].stride = w + 2;
         total += static_cast<std::size_t>(w + 2) * (h + 2);
+        const auto quad = static_cast<std::int32_t>(sizeof(TexelQuad));
+        out.quad_origin[lod] = static_cast<std::int32_t>(quads + w + 2) * quad;
+        out.quad_step[lod] = quad | ((w + 1) * quad) << 16;
+        out.last_texel[lod] = (w - 1) | (h - 1) << 16;
+        quads += static_cast<std::size_t>(w + 1) * (h + 1);
+    }
+    for (int lod = info.smallLod + 1; lod < 16; ++lod) {
+        out.quad_origin[lod] = out.quad_origin[info.smallLod];
+        out.quad_step[lod] = out.quad_step[info.smallLod];
+        out.last_texel[lod] = out.last_texel[info.smallLod];
     }
     out.store.assign(total, 0xFF000000u);
+    out.quads.clear();
+    out.quads.reserve(quads);
     const int bpt = texel_bytes(info.format);
     std::size_t source = t.start;
     for (GrLOD_t lod = info.largeLod; lod <= info.smallLod; ++lod) {
-        const int w = out.level_width[lod], h = out.level_height[lod], stride = w + 2;
-        std::uint32_t* base = out.store.data() + out.level_offset[lod];
-        out.levels[lod] = TexLevel{base, w, h, stride};
-        if (!texture_level_present(t.even_odd, lod)) continue;  // never downloaded: black
-        for (int y = 0; y < h; ++y) {
-            std::uint32_t* row = base + static_cast<std::ptrdiff_t>(y + 1) * stride;
-            for (int x = 0; x < w; ++x, source += bpt) {
-                row[x + 1] = decode_texel(d.tex_memory.data() + source, info.format, d.palette);
+        TexLevel& l = out.levels[lod];
+        const int w = l.width, h = l.height, stride = l.stride;
+        std::uint32_t* base = out.store.data() + offset[lod];
+        l.texels = base;
+        if (texture_level_present(t.even_odd, lod)) {
+            for (int y = 0; y < h; ++y) {
+                std::uint32_t* row = base + static_cast<std::ptrdiff_t>(y + 1) * stride;
+                for (int x = 0; x < w; ++x, source += bpt) {
+                    row[x + 1] = decode_texel(d.tex_memory.data() + source, info.format, d.palette);
+                }
+                row[0] = row[1];
+                row[w + 1] = row[w];
             }
-            row[0] = row[1];
-            row[w + 1] = row[w];
-        }
-        std::copy(base + stride, base + 2 * stride, base);
-        std::copy(base + static_cast<std::ptrdiff_t>(h) * stride,
-                  base + static_cast<std::ptrdiff_t>(h + 1) * stride,
-                  base + static_cast<std::ptrdiff_t>(h + 1) * stride);
-    }
-    for (int lod = info.smallLod + 1; lod < 16; ++lod) {
-        out.level_offset[lod] = out.level_offset[info.smallLod];
-        out.level_width[lod] = out.level_width[info.smallLod];
-        out.level_height[lod] = out.level_height[info.smallLod];
-        out.level_stride[lod] = out.level_stride[info.smallLod];
+            std::copy(base + stride, base + 2 * stride, base);
+            std::copy(base + static_cast<std::ptrdiff_t>(h) * stride,
+                      base + static_cast<std::ptrdiff_t>(h + 1) * stride,
+                      base + static_cast<std::ptrdiff_t>(h + 1) * stride);
+        }  // a level never downloaded stays black
+        append_quads(l, out.quads);
     }
 }
 

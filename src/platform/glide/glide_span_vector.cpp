@@ -1,0 +1,76 @@
+// The vector span routines for the saver's textured, alpha-blended spans, one per instruction
+// set (AVX-512 and AVX2, chosen at run time), doing exactly the arithmetic of
+// glide_math::shade_pixel.
+#include "platform/glide/glide_pipeline.h"
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+
+#include <immintrin.h>
+
+namespace span_avx512 {
+#define LUMIVEX_TARGET __attribute__((target("avx2,avx512f,avx512vl,avx512bw,avx512dq")))
+#define LUMIVEX_AVX512 1
+#include "platform/glide/glide_span_vector.inc"
+#undef LUMIVEX_AVX512
+#undef LUMIVEX_TARGET
+}  // namespace span_avx512
+
+namespace span_avx2 {
+#define LUMIVEX_TARGET __attribute__((target("avx2")))
+#define LUMIVEX_AVX512 0
+#include "platform/glide/glide_span_vector.inc"
+#undef LUMIVEX_AVX512
+#undef LUMIVEX_TARGET
+}  // namespace span_avx2
+
+namespace {
+
+using SpanRoutine = void (*)(const Pipeline&, std::uint16_t*, int, int, int, const SpanSetup&);
+
+SpanRoutine best_routine() {
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl")) {
+        return span_avx512::texture_blend_span;
+    }
+    if (__builtin_cpu_supports("avx2")) return span_avx2::texture_blend_span;
+    return nullptr;
+}
+
+SpanRoutine& routine() {
+    static SpanRoutine r = best_routine();
+    return r;
+}
+
+}  // namespace
+
+bool texture_blend_span_available() { return routine() != nullptr; }
+
+bool texture_blend_span_select(TextureBlendIsa isa) {
+    switch (isa) {
+        case TextureBlendIsa::kBest:
+            routine() = best_routine();
+            break;
+        case TextureBlendIsa::kAvx2:
+            if (!__builtin_cpu_supports("avx2")) return false;
+            routine() = span_avx2::texture_blend_span;
+            break;
+    }
+    return routine() != nullptr;
+}
+
+void shade_span_texture_blend(const Pipeline& p, std::uint16_t* row, int x, int count, int y,
+                              const SpanSetup& s) {
+    routine()(p, row, x, count, y, s);
+}
+
+#else
+
+bool texture_blend_span_available() { return false; }
+bool texture_blend_span_select(TextureBlendIsa) { return false; }
+
+void shade_span_texture_blend(const Pipeline& p, std::uint16_t* row, int x, int count, int y,
+                              const SpanSetup& s) {
+    shade_span_generic(p, row, x, count, y, s);
+}
+
+#endif
