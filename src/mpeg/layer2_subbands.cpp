@@ -72,21 +72,29 @@ void L2Channel::read_scale_factors(MpegStream& stream, const Layer2AllocationRow
     }
 }
 
-[[gnu::always_inline]] inline void L2Channel::read_triple(MpegStream& stream) {
+[[gnu::always_inline]] inline void L2Channel::read_triple(MpegStream& stream, int triple_counter) {
     if (allocation == 0) return;
+    float v[3];
     if (group != nullptr) {
         int code = static_cast<int>(stream.get_bits(code_length));
         if (code < group_size) {
-            sample[0] = group[code][0];
-            sample[1] = group[code][1];
-            sample[2] = group[code][2];
+            v[0] = group[code][0];
+            v[1] = group[code][1];
+            v[2] = group[code][2];
         } else {
             // A code beyond the last group of three has no samples; it is taken as silence.
-            sample[0] = sample[1] = sample[2] = 0.0f;
+            v[0] = v[1] = v[2] = 0.0f;
         }
     } else {
-        for (float& s : sample)
-            s = static_cast<float>(stream.get_bits(code_length)) * factor - 1.0f;
+        for (float& s : v) s = static_cast<float>(stream.get_bits(code_length)) * factor - 1.0f;
+    }
+    // Kept in locals on the way: reading back what was just stored would only stall.
+    float f = scale_factor_part(scale_factor, triple_counter);
+    for (int i = 0; i < 3; ++i) {
+        sample[i] = v[i];
+        float r = group != nullptr ? v[i] : (v[i] + d) * c;
+        requantised[i] = r;
+        scaled[i] = r * f;
     }
 }
 
@@ -107,10 +115,9 @@ void L2MonoSubband::read_scale_factors(MpegStream& stream, const FrameHeader&) {
 }
 
 bool L2MonoSubband::read_samples(MpegStream& stream) {
-    ch0_.read_triple(stream);
-    sample_index_ = 0;
     ++triple_counter_;
-    if (ch0_.allocation != 0) ch0_.scale(ch0_.scale_factor, triple_counter_);
+    ch0_.read_triple(stream, triple_counter_);
+    sample_index_ = 0;
     return triple_counter_ == 12;
 }
 
@@ -136,7 +143,7 @@ bool L2IntensitySubband::read_samples(MpegStream& stream) {
     // Channel 1 takes channel 0's samples with its own scale factors.
     if (ch0_.allocation != 0) {
         float f = scale_factor_part(scale_factor1_, triple_counter_);
-        for (int i = 0; i < 3; ++i) scaled1_[i] = ch0_.value(i) * f;
+        for (int i = 0; i < 3; ++i) scaled1_[i] = ch0_.requantised[i] * f;
     }
     return done;
 }
@@ -170,8 +177,7 @@ void L2StereoSubband::read_scale_factors(MpegStream& stream, const FrameHeader& 
 
 bool L2StereoSubband::read_samples(MpegStream& stream) {
     bool done = L2MonoSubband::read_samples(stream);
-    ch1_.read_triple(stream);
-    if (ch1_.allocation != 0) ch1_.scale(ch1_.scale_factor, triple_counter_);
+    ch1_.read_triple(stream, triple_counter_);
     return done;
 }
 

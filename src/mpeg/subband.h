@@ -105,23 +105,16 @@ struct L2Channel {
     float sample[3] = {0.0f, 0.0f, 0.0f};
     float c = 0.0f;
     float d = 0.0f;
-    // The triple as it goes to the filter: requantised and scaled when it is read, so that the
-    // three put calls only store it.
+    // The triple requantised ((v + D) * C for ungrouped classes), and as it goes to the filter,
+    // scaled: both made when it is read, so that the three put calls only store it.
+    float requantised[3] = {0.0f, 0.0f, 0.0f};
     float scaled[3] = {0.0f, 0.0f, 0.0f};
 
     void read_scfsi(MpegStream& stream, Crc16* crc);
     void read_scale_factors(MpegStream& stream, const Layer2AllocationRow& row);
-    void read_triple(MpegStream& stream);
-    // The requantised sample: (v + D) * C for ungrouped classes.
-    float value(int index) const {
-        float v = sample[index];
-        if (group == nullptr) v = (v + d) * c;
-        return v;
-    }
-    void scale(const float (&factor)[3], int triple_counter) {
-        float f = scale_factor_part(factor, triple_counter);
-        for (int i = 0; i < 3; ++i) scaled[i] = value(i) * f;
-    }
+    // Reads the triple (nothing without allocation) and scales it with the part of the scale
+    // factors that the triple counter (already counting this triple) is in.
+    void read_triple(MpegStream& stream, int triple_counter);
 };
 
 class L2MonoSubband : public Subband {
