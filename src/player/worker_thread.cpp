@@ -19,9 +19,9 @@ void WorkerThread::start(const char* name, int priority, std::function<void()> b
     thread_ = std::thread([id = system_id_, name, priority, body = std::move(body)] {
         const SystemThreadId self = current_system_thread_id();
         set_current_thread_name(name);
-        // The thread lowers itself before any work: the system knows a thread's number only
-        // once it runs, and so the creator could not do it without waiting for it.
-        if (priority != THREAD_PRIORITY_NORMAL) SetThreadPriority(self, priority);
+        // The thread sets its own priority before any work: the system knows a thread's number
+        // only once it runs. Normal is set too, as a thread inherits its creator's level.
+        SetThreadPriority(self, priority);
         id->store(self, std::memory_order_release);
         body();
     });
