@@ -1,7 +1,10 @@
 // Config mode's window backend: message boxes as GTK message dialogs; Config mode has no
 // windows of its own besides the dialogs.
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/dialogs/gtk_backend.h"
@@ -132,6 +135,49 @@ public:
     void set_cursor_visible(bool) override {}
 
     int message_box(HWND owner, const char* text, const char* caption, UINT type) override {
+        std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
+        // GTK belongs to the thread that started it. A box raised by a worker (the music
+        // player's "No header found!" at a hand-over) is shown from the main loop instead,
+        // without waiting for it: the main thread may be joining that very worker.
+        if (std::this_thread::get_id() != gtk_thread_) {
+            show_later(owner, text, caption, type);
+            return closed_answer(type & kButtonsMask);
+        }
+        return run_box(owner, text, caption, type);
+    }
+
+    [[noreturn]] void exit_process(UINT code) override {
+        // Like ExitProcess: the process ends at once. Running the static destructors here
+        // would tear GTK and the player down under the feet of the other threads.
+        std::fflush(stdout);
+        std::fflush(stderr);
+        std::_Exit(static_cast<int>(code));
+    }
+
+    std::thread::id gtk_thread_ = std::this_thread::get_id();
+
+private:
+    struct LaterBox {
+        HWND owner;
+        std::string text;
+        std::string caption;
+        UINT type;
+        GtkConfigWin* self;
+    };
+
+    void show_later(HWND owner, const char* text, const char* caption, UINT type) {
+        auto* box = new LaterBox{owner, text ? text : "", caption ? caption : "", type, this};
+        g_main_context_invoke_full(
+            nullptr, G_PRIORITY_DEFAULT,
+            [](gpointer data) -> gboolean {
+                auto* b = static_cast<LaterBox*>(data);
+                b->self->run_box(b->owner, b->text.c_str(), b->caption.c_str(), b->type);
+                return G_SOURCE_REMOVE;
+            },
+            box, [](gpointer data) { delete static_cast<LaterBox*>(data); });
+    }
+
+    int run_box(HWND owner, const char* text, const char* caption, UINT type) {
         const UINT buttons = type & kButtonsMask;
         GtkButtonsType standard = GTK_BUTTONS_OK;
         if (buttons == MB_OKCANCEL) standard = GTK_BUTTONS_OK_CANCEL;
@@ -172,9 +218,6 @@ public:
         }
     }
 
-    [[noreturn]] void exit_process(UINT code) override { std::exit(static_cast<int>(code)); }
-
-private:
     static GdkRectangle monitor() {
         GdkRectangle r{0, 0, 640, 480};
         GdkDisplay* display = gdk_display_get_default();
@@ -189,5 +232,6 @@ private:
 
 void install_gtk_message_boxes() {
     static GtkConfigWin backend;
+    backend.gtk_thread_ = std::this_thread::get_id();
     install_win_backend(&backend);
 }
