@@ -113,6 +113,19 @@ Pipeline resolve(GlideDevice& d) {
         !p.wrap_t && p.dither) {
         p.kind = SpanKind::kTextureBlend;
     }
+    // The saver's plain mode (the constant colour) and star mode (the vertex colour scaled by
+    // the constant), alpha-blended.
+    const CombineSetting& c = p.color;
+    const bool plain =
+        c.function == GR_COMBINE_FUNCTION_LOCAL && c.local == GR_COMBINE_LOCAL_CONSTANT;
+    const bool star = c.function == GR_COMBINE_FUNCTION_SCALE_OTHER &&
+                      c.factor == GR_COMBINE_FACTOR_LOCAL && c.local == GR_COMBINE_LOCAL_ITERATED &&
+                      c.other == GR_COMBINE_OTHER_CONSTANT;
+    if (!p.needs_texture && (plain || star) && !c.invert && is_iterated_alpha(p.alpha) &&
+        p.rgb_sf == GR_BLEND_SRC_ALPHA && p.rgb_df == GR_BLEND_ONE_MINUS_SRC_ALPHA) {
+        p.kind = SpanKind::kColorBlend;
+        p.color_scales_iterated = star;
+    }
     return p;
 }
 
@@ -266,17 +279,21 @@ void grBufferClear(GrColor_t color, GrAlpha_t /*alpha*/, FxU16 /*depth*/) {
     if (!d.open) return;
     const Argb c = unpack_color(color, d.color_format);
     const bool dither = d.dither != GR_DITHER_DISABLE;
+    const int x0 = d.clip_x0, x1 = d.clip_x1;
+    if (x0 >= x1) return;
+    // The dither pattern repeats every four rows and columns: each of the four row patterns is
+    // made once and copied into its rows.
+    std::vector<std::uint16_t> patterns[4];
     for (int y = d.clip_y0; y < d.clip_y1; ++y) {
-        std::uint16_t pattern[4];
-        for (int i = 0; i < 4; ++i) pattern[i] = glide_math::pack565(c.r, c.g, c.b, i, y, dither);
-        // Four pixels at a time: the dither pattern repeats every four columns.
-        std::uint16_t* row = back_row(y);
-        int x = d.clip_x0;
-        for (; x < d.clip_x1 && (x & 3) != 0; ++x) row[x] = pattern[x & 3];
-        std::uint64_t four;
-        std::memcpy(&four, pattern, sizeof four);
-        for (; x + 4 <= d.clip_x1; x += 4) std::memcpy(row + x, &four, sizeof four);
-        for (; x < d.clip_x1; ++x) row[x] = pattern[x & 3];
+        std::vector<std::uint16_t>& line = patterns[y & 3];
+        if (line.empty()) {
+            line.resize(static_cast<std::size_t>(x1 - x0));
+            for (int x = x0; x < x1; ++x) {
+                line[static_cast<std::size_t>(x - x0)] =
+                    glide_math::pack565(c.r, c.g, c.b, x, y, dither);
+            }
+        }
+        std::memcpy(back_row(y) + x0, line.data(), line.size() * sizeof(std::uint16_t));
     }
 }
 

@@ -57,6 +57,8 @@ struct CombineSetting {
 enum class SpanKind {
     kGeneric,       // any state, one pixel at a time
     kTextureBlend,  // colour = texel, alpha = iterated, SRC_ALPHA / ONE_MINUS_SRC_ALPHA, clamped
+    kColorBlend,    // colour = constant or iterated times constant, no texture, alpha and blend
+                    // as above
 };
 
 // Everything a span needs, resolved once per state change.
@@ -77,14 +79,33 @@ struct Pipeline {
     GrAlphaBlendFnc_t rgb_sf = GR_BLEND_ONE;
     GrAlphaBlendFnc_t rgb_df = GR_BLEND_ZERO;
     bool dither = true;
+    // kColorBlend: the colour is (constant * (iterated + 1)) >> 8 rather than the constant.
+    bool color_scales_iterated = false;
 };
 
-// The parameters of one span: values at the first pixel's centre and their change per pixel.
+// The parameters over one primitive: planes through its vertex values, in double precision,
+// measured from an origin; and their change per pixel along a row in single precision. Filled in
+// whole for each primitive, so no member starts with a value.
 enum SpanParam { kParamR, kParamG, kParamB, kParamA, kParamSow, kParamTow, kParamOow, kParamCount };
-struct SpanSetup {
-    float start[kParamCount];
+struct SpanPlanes {
+    double origin_x, origin_y;
+    double at_origin[kParamCount];
+    double dx[kParamCount];
+    double dy[kParamCount];
     float step[kParamCount];
     float rho;  // texels per pixel times oow, constant over the primitive (for the mipmap level)
+};
+
+// Up to kMax spans of one primitive, field by field (so a vector unit can take several at once):
+// span i is count[i] pixels of device row y[i] from column x[i], written into row[i]. Entries
+// from n up to the next multiple of four are zero.
+struct SpanList {
+    static constexpr int kMax = 32;
+    int n = 0;
+    alignas(32) std::int32_t x[kMax];
+    alignas(32) std::int32_t count[kMax];
+    alignas(32) std::int32_t y[kMax];
+    std::uint16_t* row[kMax];
 };
 
 namespace glide_math {
@@ -308,6 +329,16 @@ inline std::uint16_t pack565(int r, int g, int b, int x, int y, bool dither) {
     return static_cast<std::uint16_t>((r5 << 11) | (g6 << 5) | b5);
 }
 
+// The parameters at the centre of span i's first pixel; the vector routine does the same
+// operations four spans at a time.
+inline void span_start(const SpanPlanes& pl, const SpanList& spans, int i, float out[kParamCount]) {
+    const double cx = static_cast<double>(spans.x[i]) + 0.5 - pl.origin_x;
+    const double cy = static_cast<double>(spans.y[i]) + 0.5 - pl.origin_y;
+    for (int k = 0; k < kParamCount; ++k) {
+        out[k] = static_cast<float>(pl.at_origin[k] + pl.dx[k] * cx + pl.dy[k] * cy);
+    }
+}
+
 // The whole pipeline for one pixel: parameters at its centre in, new 16-bit value out.
 inline std::uint16_t shade_pixel(const Pipeline& p, std::uint16_t dst, int x, int y, const float* v,
                                  float rho) {
@@ -354,19 +385,34 @@ inline std::uint16_t shade_pixel(const Pipeline& p, std::uint16_t dst, int x, in
     return pack565(blend(sr, dr), blend(sg, dg), blend(sb, db), x, y, p.dither);
 }
 
+// shade_pixel for SpanKind::kColorBlend, with the iterated values already held to 0..255.
+inline std::uint16_t shade_color_blend_pixel(const Pipeline& p, std::uint16_t dst, int x, int y,
+                                             int ir, int ig, int ib, int a) {
+    int r = p.constant_r, g = p.constant_g, b = p.constant_b;
+    if (p.color_scales_iterated) {
+        r = (r * (ir + 1)) >> 8;
+        g = (g * (ig + 1)) >> 8;
+        b = (b * (ib + 1)) >> 8;
+    }
+    // Each term is at most its share of 255, so the sum needs no clamp.
+    const int src = a + 1, keep = 256 - a;
+    const int dr = widen5(dst >> 11), dg = widen6((dst >> 5) & 63), db = widen5(dst & 31);
+    return pack565(((r * src) >> 8) + ((dr * keep) >> 8), ((g * src) >> 8) + ((dg * keep) >> 8),
+                   ((b * src) >> 8) + ((db * keep) >> 8), x, y, p.dither);
+}
+
 }  // namespace glide_math
 
-// Span routines: `count` pixels of device row y from column x, written into `row`.
-void shade_span_generic(const Pipeline& p, std::uint16_t* row, int x, int count, int y,
-                        const SpanSetup& s);
+// Span routines, for the spans of one primitive.
+void shade_spans_generic(const Pipeline& p, const SpanList& spans, const SpanPlanes& s);
 // The vector routine for SpanKind::kTextureBlend; false when this processor lacks AVX2.
 bool texture_blend_span_available();
 // Which instruction set the vector routine uses: the best this processor has, or AVX2 even where
 // AVX-512 is there (so tests can check both). False when that set is missing.
 enum class TextureBlendIsa { kBest, kAvx2 };
 bool texture_blend_span_select(TextureBlendIsa isa);
-void shade_span_texture_blend(const Pipeline& p, std::uint16_t* row, int x, int count, int y,
-                              const SpanSetup& s);
+void shade_spans_texture_blend(const Pipeline& p, const SpanList& spans, const SpanPlanes& s);
 // Picks the routine for the pipeline (tests can force the generic one).
-void shade_span(const Pipeline& p, std::uint16_t* row, int x, int count, int y, const SpanSetup& s);
+void shade_spans(const Pipeline& p, const SpanList& spans, const SpanPlanes& s);
 void glide_force_generic_spans(bool force);
+bool glide_generic_spans_forced();

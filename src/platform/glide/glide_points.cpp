@@ -13,7 +13,14 @@ void shade_point_pixel(const Pipeline& p, const GrVertex& v, int x, int y, float
     const float values[kParamCount] = {v.r,  v.g, v.b, alpha, v.tmuvtx[0].sow, v.tmuvtx[0].tow,
                                        v.oow};
     std::uint16_t& dst = back_row(y)[x];
-    dst = glide_math::shade_pixel(p, dst, x, y, values, 0.0f);
+    if (p.kind == SpanKind::kColorBlend && !glide_generic_spans_forced()) {
+        using glide_math::iterated_channel;
+        dst = glide_math::shade_color_blend_pixel(p, dst, x, y, iterated_channel(v.r),
+                                                  iterated_channel(v.g), iterated_channel(v.b),
+                                                  iterated_channel(alpha));
+    } else {
+        dst = glide_math::shade_pixel(p, dst, x, y, values, 0.0f);
+    }
 }
 
 bool finite_position(const GrVertex* v) {

@@ -25,14 +25,14 @@ namespace span_avx2 {
 
 namespace {
 
-using SpanRoutine = void (*)(const Pipeline&, std::uint16_t*, int, int, int, const SpanSetup&);
+using SpanRoutine = void (*)(const Pipeline&, const SpanList&, const SpanPlanes&);
 
 SpanRoutine best_routine() {
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl")) {
-        return span_avx512::texture_blend_span;
+        return span_avx512::texture_blend_spans;
     }
-    if (__builtin_cpu_supports("avx2")) return span_avx2::texture_blend_span;
+    if (__builtin_cpu_supports("avx2")) return span_avx2::texture_blend_spans;
     return nullptr;
 }
 
@@ -52,15 +52,14 @@ bool texture_blend_span_select(TextureBlendIsa isa) {
             break;
         case TextureBlendIsa::kAvx2:
             if (!__builtin_cpu_supports("avx2")) return false;
-            routine() = span_avx2::texture_blend_span;
+            routine() = span_avx2::texture_blend_spans;
             break;
     }
     return routine() != nullptr;
 }
 
-void shade_span_texture_blend(const Pipeline& p, std::uint16_t* row, int x, int count, int y,
-                              const SpanSetup& s) {
-    routine()(p, row, x, count, y, s);
+void shade_spans_texture_blend(const Pipeline& p, const SpanList& spans, const SpanPlanes& s) {
+    routine()(p, spans, s);
 }
 
 #else
@@ -68,9 +67,8 @@ void shade_span_texture_blend(const Pipeline& p, std::uint16_t* row, int x, int 
 bool texture_blend_span_available() { return false; }
 bool texture_blend_span_select(TextureBlendIsa) { return false; }
 
-void shade_span_texture_blend(const Pipeline& p, std::uint16_t* row, int x, int count, int y,
-                              const SpanSetup& s) {
-    shade_span_generic(p, row, x, count, y, s);
+void shade_spans_texture_blend(const Pipeline& p, const SpanList& spans, const SpanPlanes& s) {
+    shade_spans_generic(p, spans, s);
 }
 
 #endif

@@ -51,10 +51,32 @@ struct EdgeWalker {
     void step() {
         remainder -= remainder_step;
         column += column_step;
-        if (remainder < 0) {
-            remainder += modulus;
-            column += 1;
-        }
+        const std::int64_t crossed = remainder >> 63;  // -1 when one more column was passed
+        remainder += modulus & crossed;
+        column -= crossed;
+    }
+};
+
+// Spans of one primitive, handed to the pixel routine a list at a time.
+struct SpanBatch {
+    SpanBatch(const Pipeline& p, const SpanPlanes& pl) : pipe(p), planes(pl) {}
+    const Pipeline& pipe;
+    const SpanPlanes& planes;
+    SpanList list;
+
+    void add(std::uint16_t* row, int x, int count, int y) {
+        const int i = list.n++;
+        list.row[i] = row;
+        list.x[i] = x;
+        list.count[i] = count;
+        list.y[i] = y;
+        if (list.n == SpanList::kMax) flush();
+    }
+    void flush() {
+        if (list.n == 0) return;
+        for (int i = list.n; i % 4 != 0; ++i) list.x[i] = list.count[i] = list.y[i] = 0;
+        shade_spans(pipe, list, planes);
+        list.n = 0;
     }
 };
 
@@ -94,56 +116,63 @@ void draw_snapped(Snapped s[3]) {
     const double ex1 = v1.x / 16.0 - x0, ey1 = v1.y / 16.0 - y0;
     const double ex2 = v2.x / 16.0 - x0, ey2 = v2.y / 16.0 - y0;
     const double area = ex1 * ey2 - ex2 * ey1;
-    double p0[kParamCount], p1[kParamCount], p2[kParamCount];
-    vertex_params(*v0.v, textured, p0);
+    double p1[kParamCount], p2[kParamCount];
+    SpanPlanes planes;
+    planes.origin_x = x0;
+    planes.origin_y = y0;
+    vertex_params(*v0.v, textured, planes.at_origin);
     vertex_params(*v1.v, textured, p1);
     vertex_params(*v2.v, textured, p2);
-    double dx[kParamCount], dy[kParamCount];
-    SpanSetup span{};
+    const double inv_area = 1.0 / area;
     for (int k = 0; k < kParamCount; ++k) {
-        const double a = p1[k] - p0[k], b = p2[k] - p0[k];
-        dx[k] = (a * ey2 - b * ey1) / area;
-        dy[k] = (b * ex1 - a * ex2) / area;
-        span.step[k] = static_cast<float>(dx[k]);
+        const double a = p1[k] - planes.at_origin[k], b = p2[k] - planes.at_origin[k];
+        planes.dx[k] = (a * ey2 - b * ey1) * inv_area;
+        planes.dy[k] = (b * ex1 - a * ex2) * inv_area;
+        planes.step[k] = static_cast<float>(planes.dx[k]);
     }
-    span.rho = 0.0f;
+    planes.rho = 0.0f;
     if (textured) {
+        const double* dx = planes.dx;
+        const double* dy = planes.dy;
         const double rx = std::sqrt(dx[kParamSow] * dx[kParamSow] + dx[kParamTow] * dx[kParamTow]);
         const double ry = std::sqrt(dy[kParamSow] * dy[kParamSow] + dy[kParamTow] * dy[kParamTow]);
-        span.rho = static_cast<float>(std::max(rx, ry));
+        planes.rho = static_cast<float>(std::max(rx, ry));
     }
+    // Device row y lies at row0 + y * row_step in the back buffer.
+    std::uint16_t* const row0 = back_row(0);
+    const std::ptrdiff_t row_step = back_row(1) - row0;
 
-    EdgeWalker long_edge, short_edge;
-    std::int64_t yc = 16 * j + 8;
-    long_edge.start(v0.x, v0.y, v2.x, v2.y, yc);
-    bool lower_half = yc < v1.y;
-    if (lower_half) {
-        short_edge.start(v0.x, v0.y, v1.x, v1.y, yc);
-    } else {
-        short_edge.start(v1.x, v1.y, v2.x, v2.y, yc);
-    }
-    for (; j < j_end; ++j, yc += 16) {
-        if (lower_half && yc >= v1.y) {
-            short_edge.start(v1.x, v1.y, v2.x, v2.y, yc);
-            lower_half = false;
+    // Spans go to the pixel routine in batches, so its set-up is paid once per batch.
+    SpanBatch batch(pipe, planes);
+    const std::int64_t clip_x0 = d.clip_x0, clip_x1 = d.clip_x1;
+    EdgeWalker long_edge;
+    long_edge.start(v0.x, v0.y, v2.x, v2.y, 16 * j + 8);
+    // The rows below the middle vertex, then those above it.
+    const std::int64_t j_middle = std::clamp<std::int64_t>(ceil_div(v1.y - 8, 16), j, j_end);
+    for (int half = 0; half < 2; ++half) {
+        const std::int64_t j_stop = half == 0 ? j_middle : j_end;
+        if (j >= j_stop) continue;
+        EdgeWalker short_edge;
+        if (half == 0) {
+            short_edge.start(v0.x, v0.y, v1.x, v1.y, 16 * j + 8);
+        } else {
+            short_edge.start(v1.x, v1.y, v2.x, v2.y, 16 * j + 8);
         }
-        std::int64_t left = middle_on_left ? short_edge.column : long_edge.column;
-        std::int64_t right = middle_on_left ? long_edge.column : short_edge.column;
-        left = std::max<std::int64_t>(left, d.clip_x0);
-        right = std::min<std::int64_t>(right, d.clip_x1);
-        if (left < right) {
-            const double cx = static_cast<double>(left) + 0.5 - x0;
-            const double cy = static_cast<double>(j) + 0.5 - y0;
-            for (int k = 0; k < kParamCount; ++k) {
-                span.start[k] = static_cast<float>(p0[k] + dx[k] * cx + dy[k] * cy);
+        EdgeWalker& left_edge = middle_on_left ? short_edge : long_edge;
+        EdgeWalker& right_edge = middle_on_left ? long_edge : short_edge;
+        for (; j < j_stop; ++j) {
+            const std::int64_t left = std::max(left_edge.column, clip_x0);
+            const std::int64_t right = std::min(right_edge.column, clip_x1);
+            if (left < right) {
+                const int y = static_cast<int>(j);
+                batch.add(row0 + y * row_step, static_cast<int>(left),
+                          static_cast<int>(right - left), y);
             }
-            const int y = static_cast<int>(j);
-            shade_span(pipe, back_row(y), static_cast<int>(left), static_cast<int>(right - left), y,
-                       span);
+            long_edge.step();
+            short_edge.step();
         }
-        long_edge.step();
-        short_edge.step();
     }
+    batch.flush();
 }
 
 }  // namespace
