@@ -101,11 +101,12 @@ TEST_F(Texturing, BilinearBetweenTexelCentres) {
     // Pixel x sits at s = 0.5 + x/4: every fourth pixel on a texel centre.
     quad(0, 0, 64, 4, 0.375f, 16.375f, 100.5f);
     for (int x = 0; x < 64; ++x) {
+        // Weights in steps of 1/128 of a texel; t lies on a row's centre, so one row counts.
         const float u = 0.5f + x / 4.0f - 0.5f;
         const int i0 = static_cast<int>(std::floor(u));
-        const int f = static_cast<int>((u - std::floor(u)) * 256.0f);
+        const int f = static_cast<int>((u - std::floor(u)) * 128.0f);
         const int a = glide_math::widen5(i0 & 31), b = glide_math::widen5((i0 + 1) & 31);
-        const int expected = a + (((b - a) * f) >> 8);
+        const int expected = (a * (128 - f) + b * f) >> 7;
         EXPECT_EQ(glide_read_pixel(x, 2) >> 11, expected >> 3) << "x " << x;
         if (x % 4 == 0) {
             EXPECT_EQ(glide_read_pixel(x, 2) >> 11, (x / 4) & 31);
@@ -201,7 +202,60 @@ TEST_F(Texturing, BlendEndsAndIteratedAlphaSaturation) {
     EXPECT_LT(glide_read_pixel(3, 0) >> 11, 31);
 }
 
-// The vector span routine must match the one-pixel reference bit for bit.
+// Draws the same triangles with the one-pixel reference and with each vector routine this
+// processor has, and returns how many pixels differ from the reference (at most one routine's
+// worth: every routine must match it bit for bit).
+int pixels_differing_from_reference(const std::function<void()>& draw) {
+    auto frame = [&] {
+        grBufferClear(0x00302010, 0, 0);
+        draw();
+        std::vector<std::uint16_t> out;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x) out.push_back(glide_read_pixel(x, y));
+        return out;
+    };
+    glide_force_generic_spans(true);
+    const auto reference = frame();
+    glide_force_generic_spans(false);
+    int worst = 0;
+    for (TextureBlendIsa isa : {TextureBlendIsa::kBest, TextureBlendIsa::kAvx2}) {
+        if (!texture_blend_span_select(isa)) continue;
+        const auto fast = frame();
+        int differing = 0;
+        for (std::size_t i = 0; i < fast.size(); ++i) differing += fast[i] != reference[i];
+        worst = std::max(worst, differing);
+    }
+    texture_blend_span_select(TextureBlendIsa::kBest);
+    return worst;
+}
+
+// Random triangles, some of them partly behind the eye, many crossing the screen's edges.
+std::vector<std::array<GrVertex, 3>> random_triangles(std::mt19937& rng, int n) {
+    auto vtx = [](float x, float y, float a, float r, float g, float b) {
+        GrVertex v{};
+        v.x = x;
+        v.y = y;
+        v.a = a;
+        v.r = r;
+        v.g = g;
+        v.b = b;
+        return v;
+    };
+    std::uniform_real_distribution<float> pos(-50, 700), oow(0.002f, 2.0f), st(-400, 700),
+        alpha(-40, 320), colour(-20, 280);
+    std::vector<std::array<GrVertex, 3>> triangles;
+    for (int k = 0; k < n; ++k) {
+        std::array<GrVertex, 3> t;
+        for (GrVertex& v : t) {
+            v = vtx(pos(rng), pos(rng) * 0.7f, alpha(rng), colour(rng), colour(rng), colour(rng));
+            v.oow = k % 10 == 0 ? -oow(rng) : oow(rng);
+            v.tmuvtx[0] = {st(rng) * v.oow, st(rng) * v.oow, v.oow};
+        }
+        triangles.push_back(t);
+    }
+    return triangles;
+}
+
 TEST_F(Texturing, FastSpansMatchTheReference) {
     std::mt19937 rng(3);
     auto texels = make_chain([&](int, int, int) { return static_cast<std::uint16_t>(rng()); });
@@ -209,34 +263,62 @@ TEST_F(Texturing, FastSpansMatchTheReference) {
     grDitherMode(GR_DITHER_4x4);
     grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
                          GR_BLEND_ZERO);
-    std::uniform_real_distribution<float> pos(-50, 700), oow(0.002f, 2.0f), st(-400, 700),
-        alpha(-40, 320);
-    std::vector<std::array<GrVertex, 3>> triangles;
-    for (int n = 0; n < 300; ++n) {
-        std::array<GrVertex, 3> t;
-        for (GrVertex& v : t) {
-            v = vtx(pos(rng), pos(rng) * 0.7f, alpha(rng));
-            v.oow = n % 10 == 0 ? -oow(rng) : oow(rng);  // some behind the eye
-            v.tmuvtx[0] = {st(rng) * v.oow, st(rng) * v.oow, v.oow};
-        }
-        triangles.push_back(t);
-    }
-    auto draw_all = [&] {
-        grBufferClear(0x00302010, 0, 0);
-        for (const auto& t : triangles) guDrawTriangleWithClip(&t[0], &t[1], &t[2]);
-        std::vector<std::uint16_t> out;
-        for (int y = 0; y < 480; ++y)
-            for (int x = 0; x < 640; ++x) out.push_back(glide_read_pixel(x, y));
-        return out;
-    };
-    glide_force_generic_spans(true);
-    const auto reference = draw_all();
-    glide_force_generic_spans(false);
-    const auto fast = draw_all();
-    int differing = 0;
-    for (std::size_t i = 0; i < fast.size(); ++i) differing += fast[i] != reference[i];
-    EXPECT_EQ(differing, 0);
+    const auto triangles = random_triangles(rng, 300);
+    EXPECT_EQ(pixels_differing_from_reference([&] {
+                  for (const auto& t : triangles) guDrawTriangleWithClip(&t[0], &t[1], &t[2]);
+              }),
+              0);
     EXPECT_EQ(current_pipeline().kind, SpanKind::kTextureBlend);
+
+    // A chain twice as wide as tall, with and without mipmapping.
+    std::vector<std::uint16_t> wide;
+    for (int size = 256; size >= 1; size /= 2) {
+        for (int j = 0; j < std::max(1, size / 2) * size; ++j) {
+            wide.push_back(static_cast<std::uint16_t>(rng()));
+        }
+    }
+    GrTexInfo wide_info{GR_LOD_1, GR_LOD_256, GR_ASPECT_2x1, GR_TEXFMT_RGB_565, wide.data()};
+    grTexDownloadMipMap(GR_TMU0, 262144, GR_MIPMAPLEVELMASK_BOTH, &wide_info);
+    grTexSource(GR_TMU0, 262144, GR_MIPMAPLEVELMASK_BOTH, &wide_info);
+    for (GrMipMapMode_t mode : {GR_MIPMAP_NEAREST, GR_MIPMAP_DISABLE}) {
+        grTexMipMapMode(GR_TMU0, mode, FXFALSE);
+        EXPECT_EQ(pixels_differing_from_reference([&] {
+                      for (int k = 0; k < 60; ++k) {
+                          const auto& t = triangles[static_cast<std::size_t>(k)];
+                          guDrawTriangleWithClip(&t[0], &t[1], &t[2]);
+                      }
+                  }),
+                  0)
+            << mode;
+    }
+}
+
+// The star and plain modes have their own routine for spans and points.
+TEST_F(Texturing, ColourSpansAndPointsMatchTheReference) {
+    std::mt19937 rng(5);
+    grDitherMode(GR_DITHER_4x4);
+    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
+                         GR_BLEND_ZERO);
+    grAlphaCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_ITERATED,
+                   GR_COMBINE_OTHER_NONE, FXFALSE);
+    const auto triangles = random_triangles(rng, 100);
+    auto draw = [&] {
+        for (const auto& t : triangles) {
+            guDrawTriangleWithClip(&t[0], &t[1], &t[2]);
+            grAADrawPoint(&t[0]);
+            grDrawPoint(&t[1]);
+        }
+    };
+    for (GrColor_t constant : {0xFFFFFFFFu, 0xFF3080C0u}) {
+        grConstantColorValue(constant);
+        grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
+                       GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_CONSTANT, FXFALSE);
+        EXPECT_EQ(current_pipeline().kind, SpanKind::kColorBlend);
+        EXPECT_EQ(pixels_differing_from_reference(draw), 0) << "star mode " << constant;
+        plain_mode();
+        EXPECT_EQ(current_pipeline().kind, SpanKind::kColorBlend);
+        EXPECT_EQ(pixels_differing_from_reference(draw), 0) << "plain mode " << constant;
+    }
 }
 
 }  // namespace
