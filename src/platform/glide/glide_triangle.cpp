@@ -80,6 +80,27 @@ struct SpanBatch {
     }
 };
 
+// Rows j .. j_stop - 1 between two edges. The walkers are copied in and out, so they stay in
+// registers for the loop.
+void walk_rows(EdgeWalker& left_edge, EdgeWalker& right_edge, std::int64_t j, std::int64_t j_stop,
+               std::int64_t clip_x0, std::int64_t clip_x1, std::uint16_t* row0,
+               std::ptrdiff_t row_step, SpanBatch& batch) {
+    EdgeWalker left_walk = left_edge, right_walk = right_edge;
+    for (; j < j_stop; ++j) {
+        const std::int64_t left = std::max(left_walk.column, clip_x0);
+        const std::int64_t right = std::min(right_walk.column, clip_x1);
+        if (left < right) {
+            const int y = static_cast<int>(j);
+            batch.add(row0 + y * row_step, static_cast<int>(left), static_cast<int>(right - left),
+                      y);
+        }
+        left_walk.step();
+        right_walk.step();
+    }
+    left_edge = left_walk;
+    right_edge = right_walk;
+}
+
 struct Snapped {
     std::int32_t x, y;
     const GrVertex* v;
@@ -158,19 +179,12 @@ void draw_snapped(Snapped s[3]) {
         } else {
             short_edge.start(v1.x, v1.y, v2.x, v2.y, 16 * j + 8);
         }
-        EdgeWalker& left_edge = middle_on_left ? short_edge : long_edge;
-        EdgeWalker& right_edge = middle_on_left ? long_edge : short_edge;
-        for (; j < j_stop; ++j) {
-            const std::int64_t left = std::max(left_edge.column, clip_x0);
-            const std::int64_t right = std::min(right_edge.column, clip_x1);
-            if (left < right) {
-                const int y = static_cast<int>(j);
-                batch.add(row0 + y * row_step, static_cast<int>(left),
-                          static_cast<int>(right - left), y);
-            }
-            long_edge.step();
-            short_edge.step();
+        if (middle_on_left) {
+            walk_rows(short_edge, long_edge, j, j_stop, clip_x0, clip_x1, row0, row_step, batch);
+        } else {
+            walk_rows(long_edge, short_edge, j, j_stop, clip_x0, clip_x1, row0, row_step, batch);
         }
+        j = j_stop;
     }
     batch.flush();
 }
