@@ -235,6 +235,25 @@ TEST_F(FillRule, AntialiasedEdgesOnlyWhereFlagged) {
     EXPECT_EQ(lit_pixels(), 0);
 }
 
+// With alpha blending, what is drawn at alpha 0 everywhere (the big stars' edge strips) leaves
+// every pixel as it was, not even dithered again; a trace of alpha still blends.
+TEST_F(FillRule, TransparentTrianglesLeaveTheBufferAlone) {
+    plain_mode();
+    grBufferClear(0x00808080, 0, 0);
+    std::vector<std::uint16_t> before;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) before.push_back(glide_read_pixel(x, y));
+    GrVertex a = vtx(100, 100, 0), b = vtx(300, 100, 0), c = vtx(200, 300, 0.4f);
+    grAADrawTriangle(&a, &b, &c, FXTRUE, FXTRUE, FXTRUE);
+    std::size_t changed = 0;
+    for (int y = 0, i = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x, ++i) changed += glide_read_pixel(x, y) != before[i];
+    EXPECT_EQ(changed, 0u);
+    c.a = 255;
+    grDrawTriangle(&a, &b, &c);
+    EXPECT_NE(glide_read_pixel(200, 250), before[250 * 640 + 200]);
+}
+
 TEST_F(FillRule, ClearIsDitheredAndReadsTheColourFormat) {
     grBufferClear(0x000000FF, 0, 0);  // ABGR: red in the low byte
     EXPECT_EQ(glide_read_pixel(5, 5), 0xF800);

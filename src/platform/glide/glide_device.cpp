@@ -113,6 +113,9 @@ Pipeline resolve(GlideDevice& d) {
         !p.wrap_t && p.dither) {
         p.kind = SpanKind::kTextureBlend;
     }
+    p.transparent_keeps_destination = is_iterated_alpha(p.alpha) &&
+                                      p.rgb_sf == GR_BLEND_SRC_ALPHA &&
+                                      p.rgb_df == GR_BLEND_ONE_MINUS_SRC_ALPHA;
     // The saver's plain mode (the constant colour) and star mode (the vertex colour scaled by
     // the constant), alpha-blended.
     const CombineSetting& c = p.color;

@@ -81,6 +81,9 @@ struct Pipeline {
     bool dither = true;
     // kColorBlend: the colour is (constant * (iterated + 1)) >> 8 rather than the constant.
     bool color_scales_iterated = false;
+    // Alpha is the iterated alpha and blends SRC_ALPHA / ONE_MINUS_SRC_ALPHA, so a pixel at
+    // alpha 0 keeps its colour (the board would only dither it again).
+    bool transparent_keeps_destination = false;
 };
 
 // The parameters over one primitive: planes through its vertex values, in double precision,
