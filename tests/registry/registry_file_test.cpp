@@ -78,6 +78,47 @@ TEST_F(RegistryTest, LineBreaksOfTheFileAreKept) {
     EXPECT_EQ(contents(), original + "\r\n\"y\"=dword:00000002\r\n");
 }
 
+TEST_F(RegistryTest, ByteOrderMarkBeforeTheFirstKeyIsDropped) {
+    const std::string key_line = "[HKEY_CURRENT_USER\\Software\\Velt\\Lumivex Saver]\r\n";
+    plant("\xEF\xBB\xBF" + key_line + "\"Resolution\"=dword:00000002\r\n");
+    HKEY key = open(kOwnKey);
+    ASSERT_EQ(set_dword(key, "Show Trails", 0), ERROR_SUCCESS);
+    ASSERT_EQ(set_dword(key, "Resolution", 1), ERROR_SUCCESS);
+    EXPECT_EQ(query_number(key, "Resolution"), 1u);
+    RegCloseKey(key);
+    EXPECT_EQ(contents(),
+              "Windows Registry Editor Version 5.00\r\n\r\n" + key_line +
+                  "\"Resolution\"=dword:00000001\r\n\"Show Trails\"=dword:00000000\r\n");
+
+    // Where an older write left the mark below its header, the key reads again.
+    plant("Windows Registry Editor Version 5.00\r\n\r\n\xEF\xBB\xBF" + key_line +
+          "\"Resolution\"=dword:00000002\r\n");
+    key = open(kOwnKey);
+    EXPECT_EQ(query_number(key, "Resolution"), 2u);
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, LineCutBetweenCarriageReturnAndLineFeedIsKept) {
+    plant("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\"=dword:1\r");
+    HKEY key = open("A");
+    ASSERT_EQ(set_dword(key, "y", 2), ERROR_SUCCESS);
+    EXPECT_EQ(query_number(key, "x"), 1u);
+    RegCloseKey(key);
+    EXPECT_EQ(
+        contents(),
+        "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\"=dword:1\r\n\"y\"=dword:00000002\r\n");
+
+    // A line an older write left with CR CR LF reads again and gets a plain CR LF.
+    plant("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\"=dword:1\r\r\n");
+    key = open("A");
+    EXPECT_EQ(query_number(key, "x"), 1u);
+    ASSERT_EQ(set_dword(key, "y", 2), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(
+        contents(),
+        "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\"=dword:1\r\n\"y\"=dword:00000002\r\n");
+}
+
 TEST_F(RegistryTest, MissingFoldersAreCreated) {
     root_ /= "not/there/yet";
     ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);

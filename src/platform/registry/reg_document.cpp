@@ -6,11 +6,26 @@ namespace {
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
-// A physical line without its line break.
+// A physical line without its line break. Every CR before the LF belongs to the break: a CR LF
+// line that went through a tool which saw only the LF as the break comes back as CR CR LF.
 std::string_view content_of(std::string_view text) {
     if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
-    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+    while (!text.empty() && text.back() == '\r') text.remove_suffix(1);
     return text;
+}
+
+// The physical line as it is kept, with its break normalised: LF and CR LF stay as they are, a run
+// of CRs before the LF becomes CR LF, and so do CRs that end the file without an LF (a CR LF file
+// cut between CR and LF), so that no later line is ever glued onto them.
+void append_kept(std::string& out, std::string_view line) {
+    std::string_view content = content_of(line);
+    std::string_view end = line.substr(content.size());
+    if (end.empty() || end == "\n" || end == "\r\n") {
+        out += line;
+    } else {
+        out += content;
+        out += "\r\n";
+    }
 }
 
 std::string_view terminator_of(std::string_view text) {
@@ -136,6 +151,13 @@ std::string path_id(const std::vector<std::string>& path) {
 
 Document parse_document(std::string_view text) {
     Document doc;
+    // Most files need no change to their line breaks and are split as they are.
+    std::string normalised;
+    if (text.find("\r\r\n") != std::string_view::npos || text.ends_with('\r')) {
+        normalised.reserve(text.size() + 2);
+        for (std::string_view p : physical_lines(text)) append_kept(normalised, p);
+        text = normalised;
+    }
     std::vector<std::string_view> phys = physical_lines(text);
     for (std::string_view p : phys) {
         if (p.ends_with('\n')) {
@@ -144,15 +166,22 @@ Document parse_document(std::string_view text) {
         }
     }
     bool seen_content = false;
+    // A UTF-8 byte-order mark is no part of the text. It goes wherever it stands at the file's
+    // start: first in the file, or first below a header that an older write put above it, where
+    // it hid the key line after it. Writing the file back then leaves clean text below the header.
+    bool at_start = true;
     for (std::size_t i = 0; i < phys.size(); ++i) {
+        while (at_start && phys[i].starts_with(kUtf8Mark)) phys[i].remove_prefix(kUtf8Mark.size());
+        if (phys[i].empty()) continue;  // nothing but the mark
         Line line;
         line.text = std::string(phys[i]);
         std::string_view c = content_of(phys[i]);
-        if (i == 0 && c.starts_with(kUtf8Mark)) c.remove_prefix(kUtf8Mark.size());
-        bool first_content = !seen_content && !trim_blanks(c).empty();
-        if (first_content) seen_content = true;
+        bool blank = trim_blanks(c).empty();
+        bool header = !seen_content && !blank && is_header_line(c);
+        seen_content = seen_content || !blank;
+        at_start = at_start && (blank || header);
 
-        if (first_content && is_header_line(c)) {
+        if (header) {
             line.kind = LineKind::Header;
         } else if (looks_like_key_line(c)) {
             // A bracket line that does not parse still ends the section before it, so the

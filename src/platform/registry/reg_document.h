@@ -43,7 +43,8 @@ struct KeyNode {
 using Hive = std::map<std::string, KeyNode>;
 
 // Text must already be 8-bit (see decode_reg_text). Never fails: what does not parse is kept
-// as an Other line.
+// as an Other line. A UTF-8 byte-order mark at the start goes, and broken line breaks are
+// normalised; every other byte is kept.
 Document parse_document(std::string_view text);
 std::string serialize(const Document& doc);
 Hive replay(const Document& doc);
