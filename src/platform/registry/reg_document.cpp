@@ -270,32 +270,54 @@ bool add_key(Document& doc, const std::vector<std::string>& path) {
     return true;
 }
 
-void set_value(Document& doc, const std::vector<std::string>& path, std::string_view name,
-               const Value& value) {
+void set_values(Document& doc, const std::vector<std::string>& path,
+                std::span<const NamedValue> values) {
     ensure_header(doc);
     Hive hive = replay(doc);
     auto node = hive.find(path_id(path));
-    if (node != hive.end()) {
-        auto stored = node->second.values.find(fold(name));
-        if (stored != node->second.values.end()) {
-            Line& old = doc.lines[stored->second.line];
-            old = make_value_line(stored->second.name, value, doc.newline, terminator_of(old.text));
-            return;
-        }
-        if (node->second.has_section) {
-            // After the section's last value: comments below it usually belong to the next key.
-            std::size_t at = node->second.section_line + 1;
-            for (std::size_t i = at; i < doc.lines.size(); ++i) {
-                if (doc.lines[i].kind == LineKind::Key) break;
-                if (doc.lines[i].kind == LineKind::Value) at = i + 1;
+    // Values the key does not hold yet, in the order given; a name given twice keeps its last.
+    std::vector<Line> added;
+    std::map<std::string, std::size_t> added_at;
+    for (const NamedValue& v : values) {
+        std::string id = fold(v.name);
+        if (node != hive.end()) {
+            auto stored = node->second.values.find(id);
+            if (stored != node->second.values.end()) {
+                Line& old = doc.lines[stored->second.line];
+                old = make_value_line(stored->second.name, v.value, doc.newline,
+                                      terminator_of(old.text));
+                continue;
             }
-            doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(at),
-                             make_value_line(name, value, doc.newline, doc.newline));
-            return;
+        }
+        auto [it, fresh] = added_at.try_emplace(id, added.size());
+        if (fresh) {
+            added.push_back(make_value_line(v.name, v.value, doc.newline, doc.newline));
+        } else {
+            Line& earlier = added[it->second];
+            earlier = make_value_line(earlier.value.name, v.value, doc.newline, doc.newline);
         }
     }
+    if (added.empty()) return;
+    if (node != hive.end() && node->second.has_section) {
+        // After the section's last value: comments below it usually belong to the next key.
+        std::size_t at = node->second.section_line + 1;
+        for (std::size_t i = at; i < doc.lines.size(); ++i) {
+            if (doc.lines[i].kind == LineKind::Key) break;
+            if (doc.lines[i].kind == LineKind::Value) at = i + 1;
+        }
+        doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(at),
+                         std::make_move_iterator(added.begin()),
+                         std::make_move_iterator(added.end()));
+        return;
+    }
     append_key_line(doc, spelling(hive, path));
-    doc.lines.push_back(make_value_line(name, value, doc.newline, doc.newline));
+    for (Line& line : added) doc.lines.push_back(std::move(line));
+}
+
+void set_value(Document& doc, const std::vector<std::string>& path, std::string_view name,
+               const Value& value) {
+    const NamedValue one{std::string(name), value};
+    set_values(doc, path, std::span(&one, 1));
 }
 
 std::string decode_reg_text(std::string_view bytes) {

@@ -75,6 +75,16 @@ bool key_exists(const Document& doc, const std::vector<std::string>& path) {
     return path.empty() || lumivex::reg::replay(doc).contains(lumivex::reg::path_id(path));
 }
 
+// The bytes a value is stored with.
+Value stored_value(DWORD type, std::string data) {
+    if (type == REG_SZ) {
+        // Whatever follows the string's NUL is not part of it.
+        std::size_t nul = data.find('\0');
+        if (nul != std::string::npos) data.resize(nul + 1);
+    }
+    return {type, std::move(data)};
+}
+
 }  // namespace
 
 LSTATUS RegOpenKeyExA(HKEY parent, const char* sub_key, DWORD /*options*/, REGSAM access,
@@ -149,15 +159,32 @@ LSTATUS RegSetValueExA(HKEY key, const char* name, DWORD /*reserved*/, DWORD typ
     auto open = resolve(key);
     if (!open) return ERROR_INVALID_HANDLE;
     if ((open->access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
-    Value value{type, {}};
-    if (data) value.data.assign(reinterpret_cast<const char*>(data), size);
-    if (type == REG_SZ) {
-        // Whatever follows the string's NUL is not part of it.
-        std::size_t nul = value.data.find('\0');
-        if (nul != std::string::npos) value.data.resize(nul + 1);
-    }
+    std::string bytes;
+    if (data) bytes.assign(reinterpret_cast<const char*>(data), size);
+    Value value = stored_value(type, std::move(bytes));
     return lumivex::reg::update_registry([&](Document& doc) {
         lumivex::reg::set_value(doc, open->path, value_name, value);
+        return true;
+    });
+}
+
+LSTATUS set_registry_values(HKEY key, const char* sub_key, std::span<const RegistryValue> values) {
+    std::vector<lumivex::reg::NamedValue> named;
+    for (const RegistryValue& v : values) {
+        if (!writable_name(v.name)) return ERROR_INVALID_PARAMETER;
+        named.push_back({v.name, stored_value(v.type, v.data)});
+    }
+    auto open = resolve(key);
+    if (!open) return ERROR_INVALID_HANDLE;
+    if ((open->access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
+    std::vector<std::string> path = open->path;
+    for (auto& part : split_path(sub_key)) {
+        if (!writable_name(part)) return ERROR_INVALID_PARAMETER;
+        path.push_back(std::move(part));
+    }
+    if (named.empty()) return ERROR_SUCCESS;
+    return lumivex::reg::update_registry([&](Document& doc) {
+        lumivex::reg::set_values(doc, path, named);
         return true;
     });
 }
