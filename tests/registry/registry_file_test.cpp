@@ -1,8 +1,10 @@
 // The registry file itself: what a write keeps, and files that are damaged, foreign or missing.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <functional>
 #include <random>
 #include <set>
@@ -315,6 +317,59 @@ TEST_F(RegistryTest, TruncatedFilesReadWhatIsComplete) {
         }
         RegCloseKey(key);
     }
+}
+
+// Bytes this process has read from files so far, or nothing without /proc.
+std::optional<std::uintmax_t> bytes_read() {
+    std::ifstream io("/proc/self/io");
+    std::string field;
+    std::uintmax_t value = 0;
+    while (io >> field >> value) {
+        if (field == "rchar:") return value;
+    }
+    return std::nullopt;
+}
+
+void make_old(const std::filesystem::path& file) {
+    const timespec times[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 3600, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+}
+
+TEST_F(RegistryTest, UnchangedFileIsReadOnceAndChangesAreStillSeen) {
+    std::string text =
+        "Windows Registry Editor Version 5.00\n\n"
+        "[HKEY_CURRENT_USER\\Software\\Velt\\Lumivex Saver]\n\"Resolution\"=dword:00000001\n";
+    while (text.size() < (1u << 20)) {
+        text += "\n[HKEY_CURRENT_USER\\Software\\Filler\\Key " + std::to_string(text.size()) +
+                "]\n\"Value\"=\"some text\"\n";
+    }
+    plant(text);
+    make_old(file());
+    const auto before = bytes_read();
+    if (!before) GTEST_SKIP() << "no /proc/self/io to count reads with";
+    HKEY key = open(kOwnKey);
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(query_number(key, "Resolution"), 1u);
+    EXPECT_LT(*bytes_read() - *before, 2 * text.size()) << "the file was read more than once";
+
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) ::_exit(set_dword(key, "Resolution", 2) == ERROR_SUCCESS ? 0 : 1);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(query_number(key, "Resolution"), 2u) << "another process's write";
+
+    // An edit in place that keeps the size.
+    make_old(file());
+    EXPECT_EQ(query_number(key, "Resolution"), 2u);
+    const std::size_t at = contents().find("dword:00000002");
+    ASSERT_NE(at, std::string::npos);
+    {
+        std::fstream edit(file(), std::ios::in | std::ios::out | std::ios::binary);
+        edit.seekp(static_cast<std::streamoff>(at));
+        edit << "dword:00000003";
+    }
+    EXPECT_EQ(query_number(key, "Resolution"), 3u) << "an edit in place";
+    RegCloseKey(key);
 }
 
 // Permissions do not bind root, so as root the check runs in a child that drops to "nobody".

@@ -1,6 +1,8 @@
 // Splitting a .reg file into lines, applying them in order, and editing it line by line.
 #include "platform/registry/reg_document.h"
 
+#include <functional>
+
 namespace lumivex::reg {
 namespace {
 
@@ -138,19 +140,10 @@ void remove_tree(Hive& hive, const std::string& id) {
     }
 }
 
-}  // namespace
-
-std::string path_id(const std::vector<std::string>& path) {
-    std::string id;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        if (i > 0) id += '\\';
-        id += fold(path[i]);
-    }
-    return id;
-}
-
-Document parse_document(std::string_view text) {
-    Document doc;
+// Splits text into its logical lines, handing each to take in order, and finds the file's own
+// line break.
+void split_document(std::string_view text, std::string& newline,
+                    const std::function<void(Line&&)>& take) {
     // Most files need no change to their line breaks and are split as they are.
     std::string normalised;
     if (text.find("\r\r\n") != std::string_view::npos || text.ends_with('\r')) {
@@ -161,7 +154,7 @@ Document parse_document(std::string_view text) {
     std::vector<std::string_view> phys = physical_lines(text);
     for (std::string_view p : phys) {
         if (p.ends_with('\n')) {
-            doc.newline = p.ends_with("\r\n") ? "\r\n" : "\n";
+            newline = p.ends_with("\r\n") ? "\r\n" : "\n";
             break;
         }
     }
@@ -206,8 +199,68 @@ Document parse_document(std::string_view text) {
             line.kind = LineKind::Value;
             line.value = std::move(*value);
         }
-        doc.lines.push_back(std::move(line));
+        take(std::move(line));
     }
+}
+
+// Applies lines from top to bottom; index is the line's place in the document.
+class Replay {
+public:
+    void apply(const Line& line, std::size_t index) {
+        if (line.kind == LineKind::Key) {
+            current_ = nullptr;
+            const KeyLine& key = line.key;
+            if (!key.current_user) return;
+            if (key.remove) {
+                // The root itself cannot be deleted; the Windows editor refuses it too.
+                if (!key.path.empty()) remove_tree(hive, path_id(key.path));
+                return;
+            }
+            std::vector<std::string> prefix;
+            KeyNode* node = nullptr;
+            for (const auto& part : key.path) {
+                prefix.push_back(part);
+                node = &hive[path_id(prefix)];
+                if (node->path.empty()) node->path = prefix;
+            }
+            if (!node) node = &hive[""];
+            node->has_section = true;
+            node->section_line = index;
+            current_ = node;
+        } else if (line.kind == LineKind::Value && current_) {
+            const ValueLine& v = line.value;
+            std::string id = fold(v.name);
+            if (v.remove) {
+                current_->values.erase(id);
+                return;
+            }
+            auto [it, fresh] = current_->values.try_emplace(id);
+            if (fresh) it->second.name = v.name;
+            it->second.value = v.value;
+            it->second.line = index;
+        }
+    }
+
+    Hive hive;
+
+private:
+    KeyNode* current_ = nullptr;
+};
+
+}  // namespace
+
+std::string path_id(const std::vector<std::string>& path) {
+    std::string id;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (i > 0) id += '\\';
+        id += fold(path[i]);
+    }
+    return id;
+}
+
+Document parse_document(std::string_view text) {
+    Document doc;
+    split_document(text, doc.newline, [&](Line&& line) { doc.lines.push_back(std::move(line)); });
     return doc;
 }
 
@@ -221,44 +274,17 @@ std::string serialize(const Document& doc) {
 }
 
 Hive replay(const Document& doc) {
-    Hive hive;
-    KeyNode* current = nullptr;
-    for (std::size_t i = 0; i < doc.lines.size(); ++i) {
-        const Line& line = doc.lines[i];
-        if (line.kind == LineKind::Key) {
-            current = nullptr;
-            const KeyLine& key = line.key;
-            if (!key.current_user) continue;
-            if (key.remove) {
-                // The root itself cannot be deleted; the Windows editor refuses it too.
-                if (!key.path.empty()) remove_tree(hive, path_id(key.path));
-                continue;
-            }
-            std::vector<std::string> prefix;
-            KeyNode* node = nullptr;
-            for (const auto& part : key.path) {
-                prefix.push_back(part);
-                node = &hive[path_id(prefix)];
-                if (node->path.empty()) node->path = prefix;
-            }
-            if (!node) node = &hive[""];
-            node->has_section = true;
-            node->section_line = i;
-            current = node;
-        } else if (line.kind == LineKind::Value && current) {
-            const ValueLine& v = line.value;
-            std::string id = fold(v.name);
-            if (v.remove) {
-                current->values.erase(id);
-                continue;
-            }
-            auto [it, fresh] = current->values.try_emplace(id);
-            if (fresh) it->second.name = v.name;
-            it->second.value = v.value;
-            it->second.line = i;
-        }
-    }
-    return hive;
+    Replay replay;
+    for (std::size_t i = 0; i < doc.lines.size(); ++i) replay.apply(doc.lines[i], i);
+    return std::move(replay.hive);
+}
+
+Hive replay_text(std::string_view text) {
+    Replay replay;
+    std::string newline;
+    std::size_t index = 0;
+    split_document(text, newline, [&](Line&& line) { replay.apply(line, index++); });
+    return std::move(replay.hive);
 }
 
 bool add_key(Document& doc, const std::vector<std::string>& path) {

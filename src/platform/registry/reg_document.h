@@ -49,6 +49,8 @@ using Hive = std::map<std::string, KeyNode>;
 Document parse_document(std::string_view text);
 std::string serialize(const Document& doc);
 Hive replay(const Document& doc);
+// replay(parse_document(text)) without keeping the lines: what a reader needs.
+Hive replay_text(std::string_view text);
 
 std::string path_id(const std::vector<std::string>& path);  // folded, '\'-joined
 

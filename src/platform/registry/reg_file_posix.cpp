@@ -1,4 +1,4 @@
-// The registry file on POSIX: its path, reading it, and the locked, atomic rewrite.
+// The registry file on POSIX: its path, reading it once per change, and the locked, atomic rewrite.
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <ctime>
+#include <mutex>
 #include <vector>
 
 #include "platform/registry/reg_file.h"
@@ -17,6 +19,11 @@ namespace {
 
 // A settings file is a few kilobytes; anything this large is not one and is left alone.
 constexpr off_t kMaxFileBytes = 64 * 1024 * 1024;
+
+// A file changed this long ago cannot change again without its modification time changing too.
+// A younger one can, by a write within the same tick of the file system's clock (a jiffy, or one
+// or two seconds on some file systems), so its text is compared before the parse is trusted.
+constexpr time_t kSettleSeconds = 3;
 
 class Fd {
 public:
@@ -83,6 +90,68 @@ bool write_all(int fd, const std::string& data) {
     return true;
 }
 
+// What tells one state of the file from another without reading it.
+struct FileStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
+};
+
+FileStamp stamp_of(const struct stat& st) {
+    return {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+}
+
+bool same_time(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+bool same_stamp(const FileStamp& a, const FileStamp& b) {
+    return a.device == b.device && a.inode == b.inode && a.size == b.size &&
+           same_time(a.modified, b.modified) && same_time(a.changed, b.changed);
+}
+
+// The whole file as text, with the stamp of the file it came from.
+ReadResult read_text(const std::string& path, std::string& text, FileStamp& stamp) {
+    text.clear();
+    if (path.empty()) return ReadResult::Missing;
+    // Non-blocking, so a FIFO put in the file's place cannot hang the saver.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd.ok()) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxFileBytes)
+        return ReadResult::Failed;
+    stamp = stamp_of(st);
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char buf[65536];
+    while (true) {
+        ssize_t n = ::read(fd.get(), buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return ReadResult::Failed;
+        }
+        if (n == 0) break;
+        bytes.append(buf, static_cast<std::size_t>(n));
+        if (bytes.size() > static_cast<std::size_t>(kMaxFileBytes)) return ReadResult::Failed;
+    }
+    // 8-bit text needs no decoding, and so no second copy of a large file.
+    text = bytes.starts_with("\xFF\xFE") ? decode_reg_text(bytes) : std::move(bytes);
+    return ReadResult::Ok;
+}
+
+// The parsed file of this process. The text is kept only while the file is young enough to change
+// without a new stamp.
+struct HiveCache {
+    std::mutex mutex;
+    std::string path;
+    std::shared_ptr<const Hive> hive;  // null until a file was read
+    FileStamp stamp;
+    bool settled = false;
+    std::string text;
+};
+
 bool replace_file(const std::string& target, const std::string& data) {
     // Follow a symbolic link, so a linked settings file stays linked.
     std::string real = target;
@@ -127,34 +196,36 @@ std::string registry_path() {
 }
 
 ReadResult read_registry_text(const std::string& path, std::string& text) {
-    text.clear();
-    if (path.empty()) return ReadResult::Missing;
-    // Non-blocking, so a FIFO put in the file's place cannot hang the saver.
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    if (!fd.ok()) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxFileBytes)
-        return ReadResult::Failed;
-    std::string bytes;
-    char buf[65536];
-    while (true) {
-        ssize_t n = ::read(fd.get(), buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return ReadResult::Failed;
-        }
-        if (n == 0) break;
-        bytes.append(buf, static_cast<std::size_t>(n));
-        if (bytes.size() > static_cast<std::size_t>(kMaxFileBytes)) return ReadResult::Failed;
-    }
-    text = decode_reg_text(bytes);
-    return ReadResult::Ok;
+    FileStamp stamp;
+    return read_text(path, text, stamp);
 }
 
-Document load_document() {
+std::shared_ptr<const Hive> load_hive() {
+    static const auto empty = std::make_shared<const Hive>();
+    static HiveCache cache;
+    const std::string path = registry_path();
+    std::lock_guard lock(cache.mutex);
+    if (cache.hive && cache.settled && cache.path == path) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+            same_stamp(stamp_of(st), cache.stamp))
+            return cache.hive;
+    }
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
     std::string text;
-    if (read_registry_text(registry_path(), text) != ReadResult::Ok) return {};
-    return parse_document(text);
+    FileStamp stamp;
+    if (read_text(path, text, stamp) != ReadResult::Ok) return empty;
+    const bool unchanged = cache.hive && !cache.settled && cache.path == path &&
+                           same_stamp(stamp, cache.stamp) && text == cache.text;
+    if (!unchanged) {
+        cache.hive = std::make_shared<const Hive>(replay_text(text));
+        cache.path = path;
+        cache.stamp = stamp;
+    }
+    cache.settled = stamp.modified.tv_sec < now.tv_sec - kSettleSeconds;
+    cache.text = cache.settled ? std::string() : std::move(text);
+    return cache.hive;
 }
 
 LSTATUS update_registry(const std::function<bool(Document&)>& edit) {

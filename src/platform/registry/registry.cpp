@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -71,8 +72,8 @@ bool writable_name(const std::string& name) {
     return name.find_first_of("\r\n") == std::string::npos;
 }
 
-bool key_exists(const Document& doc, const std::vector<std::string>& path) {
-    return path.empty() || lumivex::reg::replay(doc).contains(lumivex::reg::path_id(path));
+bool key_exists(const std::vector<std::string>& path) {
+    return path.empty() || lumivex::reg::load_hive()->contains(lumivex::reg::path_id(path));
 }
 
 // The bytes a value is stored with.
@@ -95,7 +96,7 @@ LSTATUS RegOpenKeyExA(HKEY parent, const char* sub_key, DWORD /*options*/, REGSA
     if (!base) return ERROR_INVALID_HANDLE;
     std::vector<std::string> path = base->path;
     for (auto& part : split_path(sub_key)) path.push_back(std::move(part));
-    if (!key_exists(lumivex::reg::load_document(), path)) return ERROR_FILE_NOT_FOUND;
+    if (!key_exists(path)) return ERROR_FILE_NOT_FOUND;
     *result = new_handle({std::move(path), access});
     return ERROR_SUCCESS;
 }
@@ -114,7 +115,7 @@ LSTATUS RegCreateKeyExA(HKEY parent, const char* sub_key, DWORD /*reserved*/, ch
     }
     // An existing key opens without touching the file, so a read-only folder still works.
     bool created = false;
-    if (!key_exists(lumivex::reg::load_document(), path)) {
+    if (!key_exists(path)) {
         LSTATUS status = lumivex::reg::update_registry(
             [&](Document& doc) { return created = lumivex::reg::add_key(doc, path); });
         if (status != ERROR_SUCCESS) return status;
@@ -130,9 +131,9 @@ LSTATUS RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* typ
     auto open = resolve(key);
     if (!open) return ERROR_INVALID_HANDLE;
     if ((open->access & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
-    lumivex::reg::Hive hive = lumivex::reg::replay(lumivex::reg::load_document());
-    auto node = hive.find(lumivex::reg::path_id(open->path));
-    if (node == hive.end()) return ERROR_FILE_NOT_FOUND;
+    std::shared_ptr<const lumivex::reg::Hive> hive = lumivex::reg::load_hive();
+    auto node = hive->find(lumivex::reg::path_id(open->path));
+    if (node == hive->end()) return ERROR_FILE_NOT_FOUND;
     auto stored = node->second.values.find(lumivex::reg::fold(name ? name : ""));
     if (stored == node->second.values.end()) return ERROR_FILE_NOT_FOUND;
     const Value& value = stored->second.value;
