@@ -1,5 +1,6 @@
 // The registry file itself: what a write keeps, and files that are damaged, foreign or missing.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -317,6 +318,40 @@ TEST_F(RegistryTest, TruncatedFilesReadWhatIsComplete) {
         }
         RegCloseKey(key);
     }
+}
+
+std::set<std::string> names_in(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+TEST_F(RegistryTest, TemporaryFilesOfKilledWritersAreRemoved) {
+    plant(kHandWritten);
+    // Left by writers killed before their rename, in both namings the store has used.
+    for (const char* name :
+         {"registry.reg.Xy7pQ2.tmp", "registry.reg.Ab3dE9", "registry.reg.q8ZZ0a"})
+        std::ofstream(folder() / name) << "half a file";
+    // A person's copies stay, and so does the file of a writer still at work (it holds a lock).
+    for (const char* name : {"registry.reg.backup", "registry.reg.202401", "registry.reg.old"})
+        std::ofstream(folder() / name) << kHandWritten;
+    const auto busy = folder() / "registry.reg.Lv1ve2.tmp";
+    std::ofstream(busy) << "being written";
+    int busy_fd = ::open(busy.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(busy_fd, LOCK_EX), 0);
+
+    HKEY key = open(kOwnKey);
+    ASSERT_EQ(set_dword(key, "Resolution", 1), ERROR_SUCCESS);
+    EXPECT_EQ(names_in(folder()),
+              (std::set<std::string>{"registry.reg", "registry.reg.lock", "registry.reg.backup",
+                                     "registry.reg.202401", "registry.reg.old",
+                                     "registry.reg.Lv1ve2.tmp"}));
+    ::close(busy_fd);
+    ASSERT_EQ(set_dword(key, "Resolution", 2), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_FALSE(std::filesystem::exists(busy));
+    EXPECT_EQ(std::filesystem::file_size(folder() / "registry.reg.backup"), kHandWritten.size());
 }
 
 // Bytes this process has read from files so far, or nothing without /proc.

@@ -26,7 +26,8 @@ ReadResult read_registry_text(const std::string& path, std::string& text);
 std::shared_ptr<const Hive> load_hive();
 
 // Under an exclusive lock, reads the file afresh and hands it to edit; when edit reports a change,
-// the file is replaced atomically (temporary file, fsync, rename, fsync of the folder).
+// the file is replaced atomically (temporary file, fsync, rename, fsync of the folder). Temporary
+// files that writers killed before their rename left beside the file are removed on the way.
 LSTATUS update_registry(const std::function<bool(Document&)>& edit);
 
 }  // namespace lumivex::reg
