@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/registry/registry.h"
@@ -134,20 +135,17 @@ void SaverSettings::read_saver_values() {
 }
 
 void SaverSettings::write_saver_values() {
-    HKEY key = nullptr;
-    DWORD disposition = 0;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSaverKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, &key, &disposition) != ERROR_SUCCESS) {
-        return;
-    }
+    // One rewrite for all eleven, which also creates the key when it is missing, so that a crash
+    // leaves the old values or the new ones, never some of each.
+    std::vector<RegistryValue> values;
     for (const NumericValue& v : kNumericValues) {
         std::int32_t value =
             v.copy == WorkingCopy::Repeat ? player_state().repeat : this->*v.field;
-        std::uint8_t bytes[4];
-        std::memcpy(bytes, &value, 4);
-        RegSetValueExA(key, v.name, 0, REG_DWORD, bytes, 4);
+        std::string bytes(4, '\0');
+        std::memcpy(bytes.data(), &value, 4);
+        values.push_back({v.name, REG_DWORD, std::move(bytes)});
     }
-    RegCloseKey(key);
+    set_registry_values(HKEY_CURRENT_USER, kSaverKey, values);
 }
 
 SaverSettings* saver_settings() { return g_settings; }

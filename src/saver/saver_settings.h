@@ -34,7 +34,7 @@ struct SaverSettings {
     void read_system_values();
     // The saver's own key over the defaults the caller stored; also fills the playlist path.
     void read_saver_values();
-    // The eleven numeric values of the own key; never touches "Playlist".
+    // The eleven numeric values of the own key, in one atomic rewrite; never touches "Playlist".
     void write_saver_values();
 };
 

@@ -1,8 +1,11 @@
 // The registry file itself: what a write keeps, and files that are damaged, foreign or missing.
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <functional>
 #include <random>
 #include <set>
@@ -76,6 +79,47 @@ TEST_F(RegistryTest, LineBreaksOfTheFileAreKept) {
     ASSERT_EQ(set_dword(key, "y", 2), ERROR_SUCCESS);
     RegCloseKey(key);
     EXPECT_EQ(contents(), original + "\r\n\"y\"=dword:00000002\r\n");
+}
+
+TEST_F(RegistryTest, ByteOrderMarkBeforeTheFirstKeyIsDropped) {
+    const std::string key_line = "[HKEY_CURRENT_USER\\Software\\Velt\\Lumivex Saver]\r\n";
+    plant("\xEF\xBB\xBF" + key_line + "\"Resolution\"=dword:00000002\r\n");
+    HKEY key = open(kOwnKey);
+    ASSERT_EQ(set_dword(key, "Show Trails", 0), ERROR_SUCCESS);
+    ASSERT_EQ(set_dword(key, "Resolution", 1), ERROR_SUCCESS);
+    EXPECT_EQ(query_number(key, "Resolution"), 1u);
+    RegCloseKey(key);
+    EXPECT_EQ(contents(),
+              "Windows Registry Editor Version 5.00\r\n\r\n" + key_line +
+                  "\"Resolution\"=dword:00000001\r\n\"Show Trails\"=dword:00000000\r\n");
+
+    // Where an older write left the mark below its header, the key reads again.
+    plant("Windows Registry Editor Version 5.00\r\n\r\n\xEF\xBB\xBF" + key_line +
+          "\"Resolution\"=dword:00000002\r\n");
+    key = open(kOwnKey);
+    EXPECT_EQ(query_number(key, "Resolution"), 2u);
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, LineCutBetweenCarriageReturnAndLineFeedIsKept) {
+    plant("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\"=dword:1\r");
+    HKEY key = open("A");
+    ASSERT_EQ(set_dword(key, "y", 2), ERROR_SUCCESS);
+    EXPECT_EQ(query_number(key, "x"), 1u);
+    RegCloseKey(key);
+    EXPECT_EQ(
+        contents(),
+        "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\"=dword:1\r\n\"y\"=dword:00000002\r\n");
+
+    // A line an older write left with CR CR LF reads again and gets a plain CR LF.
+    plant("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\"=dword:1\r\r\n");
+    key = open("A");
+    EXPECT_EQ(query_number(key, "x"), 1u);
+    ASSERT_EQ(set_dword(key, "y", 2), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(
+        contents(),
+        "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\"=dword:1\r\n\"y\"=dword:00000002\r\n");
 }
 
 TEST_F(RegistryTest, MissingFoldersAreCreated) {
@@ -274,6 +318,93 @@ TEST_F(RegistryTest, TruncatedFilesReadWhatIsComplete) {
         }
         RegCloseKey(key);
     }
+}
+
+std::set<std::string> names_in(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+TEST_F(RegistryTest, TemporaryFilesOfKilledWritersAreRemoved) {
+    plant(kHandWritten);
+    // Left by writers killed before their rename, in both namings the store has used.
+    for (const char* name :
+         {"registry.reg.Xy7pQ2.tmp", "registry.reg.Ab3dE9", "registry.reg.q8ZZ0a"})
+        std::ofstream(folder() / name) << "half a file";
+    // A person's copies stay, and so does the file of a writer still at work (it holds a lock).
+    for (const char* name : {"registry.reg.backup", "registry.reg.202401", "registry.reg.old"})
+        std::ofstream(folder() / name) << kHandWritten;
+    const auto busy = folder() / "registry.reg.Lv1ve2.tmp";
+    std::ofstream(busy) << "being written";
+    int busy_fd = ::open(busy.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(busy_fd, LOCK_EX), 0);
+
+    HKEY key = open(kOwnKey);
+    ASSERT_EQ(set_dword(key, "Resolution", 1), ERROR_SUCCESS);
+    EXPECT_EQ(names_in(folder()),
+              (std::set<std::string>{"registry.reg", "registry.reg.lock", "registry.reg.backup",
+                                     "registry.reg.202401", "registry.reg.old",
+                                     "registry.reg.Lv1ve2.tmp"}));
+    ::close(busy_fd);
+    ASSERT_EQ(set_dword(key, "Resolution", 2), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_FALSE(std::filesystem::exists(busy));
+    EXPECT_EQ(std::filesystem::file_size(folder() / "registry.reg.backup"), kHandWritten.size());
+}
+
+// Bytes this process has read from files so far, or nothing without /proc.
+std::optional<std::uintmax_t> bytes_read() {
+    std::ifstream io("/proc/self/io");
+    std::string field;
+    std::uintmax_t value = 0;
+    while (io >> field >> value) {
+        if (field == "rchar:") return value;
+    }
+    return std::nullopt;
+}
+
+void make_old(const std::filesystem::path& file) {
+    const timespec times[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 3600, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+}
+
+TEST_F(RegistryTest, UnchangedFileIsReadOnceAndChangesAreStillSeen) {
+    std::string text =
+        "Windows Registry Editor Version 5.00\n\n"
+        "[HKEY_CURRENT_USER\\Software\\Velt\\Lumivex Saver]\n\"Resolution\"=dword:00000001\n";
+    while (text.size() < (1u << 20)) {
+        text += "\n[HKEY_CURRENT_USER\\Software\\Filler\\Key " + std::to_string(text.size()) +
+                "]\n\"Value\"=\"some text\"\n";
+    }
+    plant(text);
+    make_old(file());
+    const auto before = bytes_read();
+    if (!before) GTEST_SKIP() << "no /proc/self/io to count reads with";
+    HKEY key = open(kOwnKey);
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(query_number(key, "Resolution"), 1u);
+    EXPECT_LT(*bytes_read() - *before, 2 * text.size()) << "the file was read more than once";
+
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) ::_exit(set_dword(key, "Resolution", 2) == ERROR_SUCCESS ? 0 : 1);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(query_number(key, "Resolution"), 2u) << "another process's write";
+
+    // An edit in place that keeps the size.
+    make_old(file());
+    EXPECT_EQ(query_number(key, "Resolution"), 2u);
+    const std::size_t at = contents().find("dword:00000002");
+    ASSERT_NE(at, std::string::npos);
+    {
+        std::fstream edit(file(), std::ios::in | std::ios::out | std::ios::binary);
+        edit.seekp(static_cast<std::streamoff>(at));
+        edit << "dword:00000003";
+    }
+    EXPECT_EQ(query_number(key, "Resolution"), 3u) << "an edit in place";
+    RegCloseKey(key);
 }
 
 // Permissions do not bind root, so as root the check runs in a child that drops to "nobody".

@@ -1,6 +1,7 @@
 // The registry calls: keys, handles, value kinds and the caller's buffer sizes.
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "registry_fixture.h"
 
@@ -186,6 +187,33 @@ TEST_F(RegistryTest, BadHandlesAndRightsAreRefused) {
     EXPECT_EQ(set_dword(key, "line\nbreak", 1), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(RegSetValueExA(key, "x", 0, REG_BINARY, nullptr, 4), ERROR_INVALID_PARAMETER);
     RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, BatchWritesAllValuesOrNone) {
+    const std::string original =
+        "REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"x\"=dword:1\n; end of A\n\n[HKEY_CURRENT_USER\\B]\n";
+    plant(original);
+    HKEY key = open("A");
+    std::vector<RegistryValue> values = {{"x", REG_DWORD, std::string("\x02\0\0\0", 4)},
+                                         {"line\nbreak", REG_DWORD, std::string(4, '\0')}};
+    EXPECT_EQ(set_registry_values(key, nullptr, values), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(contents(), original);
+
+    values[1] = {"y", REG_SZ, std::string("text\0tail", 9)};
+    values.push_back({"z", REG_BINARY, "\x01"});
+    ASSERT_EQ(set_registry_values(key, nullptr, values), ERROR_SUCCESS);
+    ASSERT_EQ(set_registry_values(key, "C\\D", values), ERROR_SUCCESS);
+    RegCloseKey(key);
+    const std::string written = "\"x\"=dword:00000002\n\"y\"=\"text\"\n\"z\"=hex:01\n";
+    EXPECT_EQ(contents(), "REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n" + written +
+                              "; end of A\n\n[HKEY_CURRENT_USER\\B]\n\n"
+                              "[HKEY_CURRENT_USER\\A\\C\\D]\n" +
+                              written);
+
+    HKEY read_only = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "A", 0, KEY_READ, &read_only), ERROR_SUCCESS);
+    EXPECT_EQ(set_registry_values(read_only, nullptr, values), ERROR_ACCESS_DENIED);
+    RegCloseKey(read_only);
 }
 
 TEST_F(RegistryTest, FileLocationFollowsTheEnvironment) {

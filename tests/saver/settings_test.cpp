@@ -1,5 +1,7 @@
 // Settings in the registry file: defaults, numbers of any 4-byte type, and writes that keep the rest.
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -143,6 +145,47 @@ TEST_F(Settings, WritingKeepsPlaylistAndEveryUnrelatedKey) {
     EXPECT_EQ(again.repeatPlaylist, 1);
     EXPECT_EQ(again.largeStarNumber, 4);
     EXPECT_EQ(player_state().playlistPath, "C:\\Music\\list.m3u");
+}
+
+TEST_F(Settings, WritingTheValuesIsOneRewrite) {
+    const std::string header = "Windows Registry Editor Version 5.00\n\n";
+    // The first save, which also creates the key, and a later one.
+    for (const std::string& original :
+         {header + "[HKEY_CURRENT_USER\\Software\\Other]\n",
+          header + "[HKEY_CURRENT_USER\\Software\\Velt\\Lumivex Saver]\n"
+                   "\"Playlist\"=\"/music/list.m3u\"\n\"Resolution\"=dword:00000001\n"}) {
+        write_file(original);
+        SaverSettings s = load();
+        s.resolution = 2;
+        s.smallStarNumber = 100;
+        // Each replacement of the file is one rename onto its name. The moves away from the
+        // temporary names are watched too: the kernel merges repeated events that follow each
+        // other.
+        const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        ASSERT_GE(watch, 0);
+        ASSERT_GE(inotify_add_watch(watch, (dir / "lumivex").c_str(), IN_MOVED_FROM | IN_MOVED_TO),
+                  0);
+        s.write_saver_values();
+        int replacements = 0;
+        alignas(inotify_event) char events[64 * 1024];
+        for (ssize_t n; (n = ::read(watch, events, sizeof events)) > 0;) {
+            for (ssize_t at = 0; at < n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+                if ((event->mask & IN_MOVED_TO) && event->len > 0 &&
+                    std::string(event->name) == "registry.reg")
+                    ++replacements;
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+        ::close(watch);
+        EXPECT_EQ(replacements, 1) << "all eleven values in one atomic rewrite";
+
+        SaverSettings again = load();
+        EXPECT_EQ(again.resolution, 2);
+        EXPECT_EQ(again.smallStarNumber, 100);
+        EXPECT_EQ(again.largeStarNumber, 4);
+    }
+    EXPECT_EQ(player_state().playlistPath, "/music/list.m3u");
 }
 
 }  // namespace

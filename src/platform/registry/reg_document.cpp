@@ -1,16 +1,33 @@
 // Splitting a .reg file into lines, applying them in order, and editing it line by line.
 #include "platform/registry/reg_document.h"
 
+#include <functional>
+
 namespace lumivex::reg {
 namespace {
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
-// A physical line without its line break.
+// A physical line without its line break. Every CR before the LF belongs to the break: a CR LF
+// line that went through a tool which saw only the LF as the break comes back as CR CR LF.
 std::string_view content_of(std::string_view text) {
     if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
-    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+    while (!text.empty() && text.back() == '\r') text.remove_suffix(1);
     return text;
+}
+
+// The physical line as it is kept, with its break normalised: LF and CR LF stay as they are, a run
+// of CRs before the LF becomes CR LF, and so do CRs that end the file without an LF (a CR LF file
+// cut between CR and LF), so that no later line is ever glued onto them.
+void append_kept(std::string& out, std::string_view line) {
+    std::string_view content = content_of(line);
+    std::string_view end = line.substr(content.size());
+    if (end.empty() || end == "\n" || end == "\r\n") {
+        out += line;
+    } else {
+        out += content;
+        out += "\r\n";
+    }
 }
 
 std::string_view terminator_of(std::string_view text) {
@@ -123,36 +140,41 @@ void remove_tree(Hive& hive, const std::string& id) {
     }
 }
 
-}  // namespace
-
-std::string path_id(const std::vector<std::string>& path) {
-    std::string id;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        if (i > 0) id += '\\';
-        id += fold(path[i]);
+// Splits text into its logical lines, handing each to take in order, and finds the file's own
+// line break.
+void split_document(std::string_view text, std::string& newline,
+                    const std::function<void(Line&&)>& take) {
+    // Most files need no change to their line breaks and are split as they are.
+    std::string normalised;
+    if (text.find("\r\r\n") != std::string_view::npos || text.ends_with('\r')) {
+        normalised.reserve(text.size() + 2);
+        for (std::string_view p : physical_lines(text)) append_kept(normalised, p);
+        text = normalised;
     }
-    return id;
-}
-
-Document parse_document(std::string_view text) {
-    Document doc;
     std::vector<std::string_view> phys = physical_lines(text);
     for (std::string_view p : phys) {
         if (p.ends_with('\n')) {
-            doc.newline = p.ends_with("\r\n") ? "\r\n" : "\n";
+            newline = p.ends_with("\r\n") ? "\r\n" : "\n";
             break;
         }
     }
     bool seen_content = false;
+    // A UTF-8 byte-order mark is no part of the text. It goes wherever it stands at the file's
+    // start: first in the file, or first below a header that an older write put above it, where
+    // it hid the key line after it. Writing the file back then leaves clean text below the header.
+    bool at_start = true;
     for (std::size_t i = 0; i < phys.size(); ++i) {
+        while (at_start && phys[i].starts_with(kUtf8Mark)) phys[i].remove_prefix(kUtf8Mark.size());
+        if (phys[i].empty()) continue;  // nothing but the mark
         Line line;
         line.text = std::string(phys[i]);
         std::string_view c = content_of(phys[i]);
-        if (i == 0 && c.starts_with(kUtf8Mark)) c.remove_prefix(kUtf8Mark.size());
-        bool first_content = !seen_content && !trim_blanks(c).empty();
-        if (first_content) seen_content = true;
+        bool blank = trim_blanks(c).empty();
+        bool header = !seen_content && !blank && is_header_line(c);
+        seen_content = seen_content || !blank;
+        at_start = at_start && (blank || header);
 
-        if (first_content && is_header_line(c)) {
+        if (header) {
             line.kind = LineKind::Header;
         } else if (looks_like_key_line(c)) {
             // A bracket line that does not parse still ends the section before it, so the
@@ -177,8 +199,68 @@ Document parse_document(std::string_view text) {
             line.kind = LineKind::Value;
             line.value = std::move(*value);
         }
-        doc.lines.push_back(std::move(line));
+        take(std::move(line));
     }
+}
+
+// Applies lines from top to bottom; index is the line's place in the document.
+class Replay {
+public:
+    void apply(const Line& line, std::size_t index) {
+        if (line.kind == LineKind::Key) {
+            current_ = nullptr;
+            const KeyLine& key = line.key;
+            if (!key.current_user) return;
+            if (key.remove) {
+                // The root itself cannot be deleted; the Windows editor refuses it too.
+                if (!key.path.empty()) remove_tree(hive, path_id(key.path));
+                return;
+            }
+            std::vector<std::string> prefix;
+            KeyNode* node = nullptr;
+            for (const auto& part : key.path) {
+                prefix.push_back(part);
+                node = &hive[path_id(prefix)];
+                if (node->path.empty()) node->path = prefix;
+            }
+            if (!node) node = &hive[""];
+            node->has_section = true;
+            node->section_line = index;
+            current_ = node;
+        } else if (line.kind == LineKind::Value && current_) {
+            const ValueLine& v = line.value;
+            std::string id = fold(v.name);
+            if (v.remove) {
+                current_->values.erase(id);
+                return;
+            }
+            auto [it, fresh] = current_->values.try_emplace(id);
+            if (fresh) it->second.name = v.name;
+            it->second.value = v.value;
+            it->second.line = index;
+        }
+    }
+
+    Hive hive;
+
+private:
+    KeyNode* current_ = nullptr;
+};
+
+}  // namespace
+
+std::string path_id(const std::vector<std::string>& path) {
+    std::string id;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (i > 0) id += '\\';
+        id += fold(path[i]);
+    }
+    return id;
+}
+
+Document parse_document(std::string_view text) {
+    Document doc;
+    split_document(text, doc.newline, [&](Line&& line) { doc.lines.push_back(std::move(line)); });
     return doc;
 }
 
@@ -192,44 +274,17 @@ std::string serialize(const Document& doc) {
 }
 
 Hive replay(const Document& doc) {
-    Hive hive;
-    KeyNode* current = nullptr;
-    for (std::size_t i = 0; i < doc.lines.size(); ++i) {
-        const Line& line = doc.lines[i];
-        if (line.kind == LineKind::Key) {
-            current = nullptr;
-            const KeyLine& key = line.key;
-            if (!key.current_user) continue;
-            if (key.remove) {
-                // The root itself cannot be deleted; the Windows editor refuses it too.
-                if (!key.path.empty()) remove_tree(hive, path_id(key.path));
-                continue;
-            }
-            std::vector<std::string> prefix;
-            KeyNode* node = nullptr;
-            for (const auto& part : key.path) {
-                prefix.push_back(part);
-                node = &hive[path_id(prefix)];
-                if (node->path.empty()) node->path = prefix;
-            }
-            if (!node) node = &hive[""];
-            node->has_section = true;
-            node->section_line = i;
-            current = node;
-        } else if (line.kind == LineKind::Value && current) {
-            const ValueLine& v = line.value;
-            std::string id = fold(v.name);
-            if (v.remove) {
-                current->values.erase(id);
-                continue;
-            }
-            auto [it, fresh] = current->values.try_emplace(id);
-            if (fresh) it->second.name = v.name;
-            it->second.value = v.value;
-            it->second.line = i;
-        }
-    }
-    return hive;
+    Replay replay;
+    for (std::size_t i = 0; i < doc.lines.size(); ++i) replay.apply(doc.lines[i], i);
+    return std::move(replay.hive);
+}
+
+Hive replay_text(std::string_view text) {
+    Replay replay;
+    std::string newline;
+    std::size_t index = 0;
+    split_document(text, newline, [&](Line&& line) { replay.apply(line, index++); });
+    return std::move(replay.hive);
 }
 
 bool add_key(Document& doc, const std::vector<std::string>& path) {
@@ -241,32 +296,54 @@ bool add_key(Document& doc, const std::vector<std::string>& path) {
     return true;
 }
 
-void set_value(Document& doc, const std::vector<std::string>& path, std::string_view name,
-               const Value& value) {
+void set_values(Document& doc, const std::vector<std::string>& path,
+                std::span<const NamedValue> values) {
     ensure_header(doc);
     Hive hive = replay(doc);
     auto node = hive.find(path_id(path));
-    if (node != hive.end()) {
-        auto stored = node->second.values.find(fold(name));
-        if (stored != node->second.values.end()) {
-            Line& old = doc.lines[stored->second.line];
-            old = make_value_line(stored->second.name, value, doc.newline, terminator_of(old.text));
-            return;
-        }
-        if (node->second.has_section) {
-            // After the section's last value: comments below it usually belong to the next key.
-            std::size_t at = node->second.section_line + 1;
-            for (std::size_t i = at; i < doc.lines.size(); ++i) {
-                if (doc.lines[i].kind == LineKind::Key) break;
-                if (doc.lines[i].kind == LineKind::Value) at = i + 1;
+    // Values the key does not hold yet, in the order given; a name given twice keeps its last.
+    std::vector<Line> added;
+    std::map<std::string, std::size_t> added_at;
+    for (const NamedValue& v : values) {
+        std::string id = fold(v.name);
+        if (node != hive.end()) {
+            auto stored = node->second.values.find(id);
+            if (stored != node->second.values.end()) {
+                Line& old = doc.lines[stored->second.line];
+                old = make_value_line(stored->second.name, v.value, doc.newline,
+                                      terminator_of(old.text));
+                continue;
             }
-            doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(at),
-                             make_value_line(name, value, doc.newline, doc.newline));
-            return;
+        }
+        auto [it, fresh] = added_at.try_emplace(id, added.size());
+        if (fresh) {
+            added.push_back(make_value_line(v.name, v.value, doc.newline, doc.newline));
+        } else {
+            Line& earlier = added[it->second];
+            earlier = make_value_line(earlier.value.name, v.value, doc.newline, doc.newline);
         }
     }
+    if (added.empty()) return;
+    if (node != hive.end() && node->second.has_section) {
+        // After the section's last value: comments below it usually belong to the next key.
+        std::size_t at = node->second.section_line + 1;
+        for (std::size_t i = at; i < doc.lines.size(); ++i) {
+            if (doc.lines[i].kind == LineKind::Key) break;
+            if (doc.lines[i].kind == LineKind::Value) at = i + 1;
+        }
+        doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(at),
+                         std::make_move_iterator(added.begin()),
+                         std::make_move_iterator(added.end()));
+        return;
+    }
     append_key_line(doc, spelling(hive, path));
-    doc.lines.push_back(make_value_line(name, value, doc.newline, doc.newline));
+    for (Line& line : added) doc.lines.push_back(std::move(line));
+}
+
+void set_value(Document& doc, const std::vector<std::string>& path, std::string_view name,
+               const Value& value) {
+    const NamedValue one{std::string(name), value};
+    set_values(doc, path, std::span(&one, 1));
 }
 
 std::string decode_reg_text(std::string_view bytes) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <map>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,10 +44,13 @@ struct KeyNode {
 using Hive = std::map<std::string, KeyNode>;
 
 // Text must already be 8-bit (see decode_reg_text). Never fails: what does not parse is kept
-// as an Other line.
+// as an Other line. A UTF-8 byte-order mark at the start goes, and broken line breaks are
+// normalised; every other byte is kept.
 Document parse_document(std::string_view text);
 std::string serialize(const Document& doc);
 Hive replay(const Document& doc);
+// replay(parse_document(text)) without keeping the lines: what a reader needs.
+Hive replay_text(std::string_view text);
 
 std::string path_id(const std::vector<std::string>& path);  // folded, '\'-joined
 
@@ -55,6 +59,15 @@ bool add_key(Document& doc, const std::vector<std::string>& path);
 // Makes the value hold value, changing the line that set it last or adding one.
 void set_value(Document& doc, const std::vector<std::string>& path, std::string_view name,
                const Value& value);
+
+struct NamedValue {
+    std::string name;
+    Value value;
+};
+// set_value for several values of one key in a single edit; the values the key does not hold yet
+// are added together, in the order given.
+void set_values(Document& doc, const std::vector<std::string>& path,
+                std::span<const NamedValue> values);
 
 // File bytes to 8-bit text: UTF-16LE with a byte-order mark becomes UTF-8, the rest stays as it is.
 std::string decode_reg_text(std::string_view bytes);

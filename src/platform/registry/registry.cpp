@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -71,8 +72,18 @@ bool writable_name(const std::string& name) {
     return name.find_first_of("\r\n") == std::string::npos;
 }
 
-bool key_exists(const Document& doc, const std::vector<std::string>& path) {
-    return path.empty() || lumivex::reg::replay(doc).contains(lumivex::reg::path_id(path));
+bool key_exists(const std::vector<std::string>& path) {
+    return path.empty() || lumivex::reg::load_hive()->contains(lumivex::reg::path_id(path));
+}
+
+// The bytes a value is stored with.
+Value stored_value(DWORD type, std::string data) {
+    if (type == REG_SZ) {
+        // Whatever follows the string's NUL is not part of it.
+        std::size_t nul = data.find('\0');
+        if (nul != std::string::npos) data.resize(nul + 1);
+    }
+    return {type, std::move(data)};
 }
 
 }  // namespace
@@ -85,7 +96,7 @@ LSTATUS RegOpenKeyExA(HKEY parent, const char* sub_key, DWORD /*options*/, REGSA
     if (!base) return ERROR_INVALID_HANDLE;
     std::vector<std::string> path = base->path;
     for (auto& part : split_path(sub_key)) path.push_back(std::move(part));
-    if (!key_exists(lumivex::reg::load_document(), path)) return ERROR_FILE_NOT_FOUND;
+    if (!key_exists(path)) return ERROR_FILE_NOT_FOUND;
     *result = new_handle({std::move(path), access});
     return ERROR_SUCCESS;
 }
@@ -104,7 +115,7 @@ LSTATUS RegCreateKeyExA(HKEY parent, const char* sub_key, DWORD /*reserved*/, ch
     }
     // An existing key opens without touching the file, so a read-only folder still works.
     bool created = false;
-    if (!key_exists(lumivex::reg::load_document(), path)) {
+    if (!key_exists(path)) {
         LSTATUS status = lumivex::reg::update_registry(
             [&](Document& doc) { return created = lumivex::reg::add_key(doc, path); });
         if (status != ERROR_SUCCESS) return status;
@@ -120,9 +131,9 @@ LSTATUS RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* typ
     auto open = resolve(key);
     if (!open) return ERROR_INVALID_HANDLE;
     if ((open->access & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
-    lumivex::reg::Hive hive = lumivex::reg::replay(lumivex::reg::load_document());
-    auto node = hive.find(lumivex::reg::path_id(open->path));
-    if (node == hive.end()) return ERROR_FILE_NOT_FOUND;
+    std::shared_ptr<const lumivex::reg::Hive> hive = lumivex::reg::load_hive();
+    auto node = hive->find(lumivex::reg::path_id(open->path));
+    if (node == hive->end()) return ERROR_FILE_NOT_FOUND;
     auto stored = node->second.values.find(lumivex::reg::fold(name ? name : ""));
     if (stored == node->second.values.end()) return ERROR_FILE_NOT_FOUND;
     const Value& value = stored->second.value;
@@ -149,15 +160,32 @@ LSTATUS RegSetValueExA(HKEY key, const char* name, DWORD /*reserved*/, DWORD typ
     auto open = resolve(key);
     if (!open) return ERROR_INVALID_HANDLE;
     if ((open->access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
-    Value value{type, {}};
-    if (data) value.data.assign(reinterpret_cast<const char*>(data), size);
-    if (type == REG_SZ) {
-        // Whatever follows the string's NUL is not part of it.
-        std::size_t nul = value.data.find('\0');
-        if (nul != std::string::npos) value.data.resize(nul + 1);
-    }
+    std::string bytes;
+    if (data) bytes.assign(reinterpret_cast<const char*>(data), size);
+    Value value = stored_value(type, std::move(bytes));
     return lumivex::reg::update_registry([&](Document& doc) {
         lumivex::reg::set_value(doc, open->path, value_name, value);
+        return true;
+    });
+}
+
+LSTATUS set_registry_values(HKEY key, const char* sub_key, std::span<const RegistryValue> values) {
+    std::vector<lumivex::reg::NamedValue> named;
+    for (const RegistryValue& v : values) {
+        if (!writable_name(v.name)) return ERROR_INVALID_PARAMETER;
+        named.push_back({v.name, stored_value(v.type, v.data)});
+    }
+    auto open = resolve(key);
+    if (!open) return ERROR_INVALID_HANDLE;
+    if ((open->access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
+    std::vector<std::string> path = open->path;
+    for (auto& part : split_path(sub_key)) {
+        if (!writable_name(part)) return ERROR_INVALID_PARAMETER;
+        path.push_back(std::move(part));
+    }
+    if (named.empty()) return ERROR_SUCCESS;
+    return lumivex::reg::update_registry([&](Document& doc) {
+        lumivex::reg::set_values(doc, path, named);
         return true;
     });
 }

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+#include <string>
 
 #include "platform/win/win.h"
 
@@ -49,6 +51,18 @@ LSTATUS RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* typ
 LSTATUS RegSetValueExA(HKEY key, const char* name, DWORD reserved, DWORD type,
                        const std::uint8_t* data, DWORD size);
 LSTATUS RegCloseKey(HKEY key);
+
+// One value of a batch write: its name, type and bytes (a REG_SZ with its NUL).
+struct RegistryValue {
+    std::string name;
+    DWORD type = REG_NONE;
+    std::string data;
+};
+// Stores several values in key's sub_key (null or "" for key itself), creating it when missing, in
+// a single locked, atomic rewrite of the file: a crash leaves all of them written or none. Not a
+// Windows call; RegSetValueExA rewrites the file once per value. A name that cannot be written
+// refuses the whole batch, and an empty batch writes nothing.
+LSTATUS set_registry_values(HKEY key, const char* sub_key, std::span<const RegistryValue> values);
 
 // The file that holds HKEY_CURRENT_USER: $XDG_CONFIG_HOME/lumivex/registry.reg, or
 // ~/.config/lumivex/registry.reg. Read anew on each open, so tests may change the variable.
