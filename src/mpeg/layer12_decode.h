@@ -4,8 +4,8 @@
 #include "mpeg/crc16.h"
 #include "mpeg/frame_header.h"
 #include "mpeg/mpeg_stream.h"
+#include "mpeg/pcm_output.h"
 #include "mpeg/synthesis_filter.h"
-#include "player/pcm_output.h"
 
 // Decodes the layer I or II frame in the stream's buffer into the filters (the right one is
 // null for a single-channel stream) and the output. A frame whose checksum does not match

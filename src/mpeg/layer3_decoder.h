@@ -7,8 +7,8 @@
 #include "mpeg/frame_header.h"
 #include "mpeg/main_data_reservoir.h"
 #include "mpeg/mpeg_stream.h"
+#include "mpeg/pcm_output.h"
 #include "mpeg/synthesis_filter.h"
-#include "player/pcm_output.h"
 
 struct GranuleInfo {
     int part2_3_length = 0;

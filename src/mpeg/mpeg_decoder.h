@@ -8,8 +8,8 @@
 #include "mpeg/frame_header.h"
 #include "mpeg/layer3_decoder.h"
 #include "mpeg/mpeg_stream.h"
+#include "mpeg/pcm_output.h"
 #include "mpeg/synthesis_filter.h"
-#include "player/pcm_output.h"
 
 // The filters and the layer III decoder of one file, and the layer of the previous frame.
 struct MpegDecoder {

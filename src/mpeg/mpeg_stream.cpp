@@ -23,6 +23,7 @@ bool MpegStream::open(const char* file_name) {
     bit_offset_ = 0;
     buffer_pos_ = buffer_end_ = 0;
     read_failed_ = false;
+    searched_ = 0;
     if (file_ == INVALID_HANDLE_VALUE) {
         std::string text = std::string("Error opening file: ") + (file_name ? file_name : "");
         MessageBoxA(nullptr, text.c_str(), "Invalid handle", MB_OK);
@@ -67,8 +68,27 @@ bool MpegStream::fill(int needed) {
     return buffer_end_ >= needed;
 }
 
+void MpegStream::give_up() {
+    buffer_pos_ = buffer_end_;
+    read_failed_ = true;
+}
+
 bool MpegStream::read_header_word(std::uint32_t& word, bool strict) {
+    if (stop_query_ && stop_query_()) {
+        give_up();
+        return false;
+    }
     for (;;) {
+        // Bytes that hold no frame where one should be are not searched to their end: a huge
+        // file of anything else would keep the player busy for as long as it takes to read.
+        if (searched_ > kMaxSearchBytes) {
+            give_up();
+            return false;
+        }
+        if (searched_ > 0 && searched_ % kStopQueryInterval == 0 && stop_query_ && stop_query_()) {
+            give_up();
+            return false;
+        }
         if (!fill(4)) {
             buffer_pos_ = buffer_end_;
             return false;
@@ -90,10 +110,14 @@ bool MpegStream::read_header_word(std::uint32_t& word, bool strict) {
         }
         // The search slides one byte at a time.
         ++buffer_pos_;
+        ++searched_;
     }
 }
 
-void MpegStream::reject_header() { buffer_pos_ -= 3; }
+void MpegStream::reject_header() {
+    buffer_pos_ -= 3;
+    ++searched_;
+}
 
 bool MpegStream::read_body(int length) {
     if (length < 0 || length > kBodyWords * 4) return false;
@@ -101,6 +125,7 @@ bool MpegStream::read_body(int length) {
     int got = complete ? length : buffer_end_ - buffer_pos_;
     const std::uint8_t* b = buffer_ + buffer_pos_;
     buffer_pos_ += got;
+    searched_ = 0;
     body_length_ = length;
     bit_offset_ = 0;
     if (!complete) return false;

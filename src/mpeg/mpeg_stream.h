@@ -2,12 +2,24 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <utility>
 
 #include "platform/system/file_io.h"
 
 class MpegStream {
 public:
     static constexpr int kBodyWords = 433;  // 1732 bytes, the longest frame body
+    // The sync search gives up after passing over this many bytes without finding a frame: from
+    // the start of the file (after an ID3v2 tag) for the first frame, from the end of the frame
+    // before for the others. A real stream needs none, or a few bytes of padding or a short tag;
+    // 64 KiB is over 37 of the longest frames. Bytes of rejected candidate headers count too.
+    static constexpr long kMaxSearchBytes = 64 * 1024;
+    // How often, in bytes passed over, the search asks whether it should stop.
+    static constexpr long kStopQueryInterval = 4096;
+
+    // Answers true once whoever reads the stream wants it to stop (the player's stop request).
+    using StopQuery = std::function<bool()>;
 
     MpegStream() = default;
     ~MpegStream();
@@ -20,8 +32,12 @@ public:
     bool open(const char* file_name);
 
     // The sync search: the next four bytes that pass the loose (first frame) or strict test,
-    // as a big-endian number with the sync in bits 31..20.
+    // as a big-endian number with the sync in bits 31..20. False at the end of the file, after
+    // kMaxSearchBytes without a frame, or when the stop query answers true (it is asked before
+    // the search and every kStopQueryInterval bytes); the stream then reads nothing more.
     bool read_header_word(std::uint32_t& word, bool strict);
+    // The question the sync search asks; none by default.
+    void set_stop_query(StopQuery query) { stop_query_ = std::move(query); }
     // Gives up the header just found and lets the next search start one byte after it.
     void reject_header();
     // Reads a frame body of length bytes into the body words.
@@ -48,6 +64,7 @@ public:
 
 private:
     bool fill(int needed);
+    void give_up();
 
     HANDLE file_ = nullptr;
     // Two zero guard words after the body keep every read inside the array.
@@ -63,4 +80,8 @@ private:
     int buffer_pos_ = 0;
     int buffer_end_ = 0;
     bool read_failed_ = false;
+
+    // Bytes the sync search has passed over since the stream's start or the last frame body.
+    long searched_ = 0;
+    StopQuery stop_query_;
 };

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "player/pcm_output.h"
+#include "mpeg/pcm_output.h"
 
 class SynthesisFilter {
 public:

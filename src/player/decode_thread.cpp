@@ -14,6 +14,9 @@ bool open_mpeg_entry() {
     job.stopRequested = false;
     job.finished = false;
     job.stream = std::make_unique<MpegStream>();
+    // A search through bytes that hold no frame ends at once on a stop, like every wait of the
+    // worker.
+    job.stream->set_stop_query([stop = job.stop] { return stop->raised(); });
     job.header = std::make_unique<FrameHeader>();
     Crc16* crc = nullptr;
     if (!open_mpeg_file(*job.stream, *job.header, s.currentEntry.c_str(), crc)) return false;

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "mpeg/frame_header.h"
+#include "mpeg/pcm_output.h"
 #include "platform/winmm/wave_out.h"
-#include "player/pcm_output.h"
 #include "player/stop_signal.h"
 
 // The open wave-out device. It lives outside the output so that the player can see which
@@ -38,7 +38,10 @@ public:
 
     static constexpr int kFramesPerBuffer = 32;
     static constexpr DWORD kWaitMs = 10000;
-    static constexpr unsigned kHeaderSize = kWin32WaveHdrSize;  // 32, as the original passed it
+    // The size passed with each WAVEHDR to the wave-out calls: 32 bytes, what the header
+    // measures with four-byte pointers. The wave-out layer accepts it besides sizeof(WAVEHDR),
+    // so the output passes the same size on every build.
+    static constexpr unsigned kHeaderSize = kWin32WaveHdrSize;
 
 private:
     struct Slot {

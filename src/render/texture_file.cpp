@@ -213,6 +213,8 @@ int load_3df_bytes(std::span<const std::uint8_t> bytes, TextureFileInfo* out) {
 
     std::uint32_t width = static_cast<std::uint32_t>(large_size >> aspect->width_shift);
     std::uint32_t height = static_cast<std::uint32_t>(large_size >> aspect->height_shift);
+    // An aspect factor above the large size leaves the short side below one texel: no texture.
+    if (width == 0 || height == 0) return 0;
     const std::uint32_t first_width = width, first_height = height;
     std::uint64_t texels = std::uint64_t{width} * height;
     for (std::int64_t size = large_size; size > small_size; size /= 2) {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "mpeg/header_tables.h"
-#include "player/pcm_output.h"
+#include "mpeg/pcm_output.h"
 
 namespace mpeg_test {
 

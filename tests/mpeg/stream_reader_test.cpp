@@ -181,6 +181,51 @@ TEST(FrameHeader, Id3v2TagIsSkippedBeforeTheSyncSearch) {
     }
 }
 
+TEST(FrameHeader, SyncSearchGivesUpAfterItsBound) {
+    const auto junk = [](long n) { return Bytes(static_cast<std::size_t>(n), 0); };
+    const long bound = MpegStream::kMaxSearchBytes;
+    const auto frames_in = [](const Bytes& bytes) {
+        Opened o(bytes);
+        int frames = 0;
+        while (o.next()) ++frames;
+        return frames;
+    };
+    // Counted from the start, or from the end of an ID3v2 tag, to the first frame.
+    Bytes within = junk(bound);
+    append(within, frame(layer2_128k()));
+    EXPECT_EQ(frames_in(within), 1);
+    Bytes beyond = junk(bound + 1);
+    append(beyond, frame(layer2_128k()));
+    EXPECT_EQ(frames_in(beyond), 0);
+    Bytes tagged = {'I', 'D', '3', 3, 0, 0, 0, 0, 0x02, 0x2C};  // 300 bytes of tag
+    append(tagged, junk(300 + bound));
+    append(tagged, frame(layer2_128k()));
+    EXPECT_EQ(frames_in(tagged), 1);
+    // Counted from the end of the frame before.
+    Bytes gap = frame(layer2_128k());
+    append(gap, junk(bound));
+    append(gap, frame(layer2_128k()));
+    append(gap, junk(bound + 1));
+    append(gap, frame(layer2_128k()));
+    EXPECT_EQ(frames_in(gap), 2);
+}
+
+TEST(FrameHeader, SyncSearchEndsWhenAStopIsAsked) {
+    Bytes bytes = Bytes(static_cast<std::size_t>(MpegStream::kMaxSearchBytes) - 1000, 0);
+    append(bytes, frame(layer2_128k()));
+    {
+        Opened o(bytes);
+        int asked = 0;
+        // Raised once the search has begun: it ends within kStopQueryInterval bytes.
+        o.stream.set_stop_query([&] { return ++asked > 1; });
+        EXPECT_FALSE(o.next());
+        EXPECT_EQ(asked, 2);
+    }
+    Opened o(bytes);
+    o.stream.set_stop_query([] { return false; });
+    EXPECT_TRUE(o.next());
+}
+
 TEST(FrameHeader, UnknownSampleFrequencyIsReported) {
     ScriptedWin win;
     HeaderFields bad = layer2_128k();

@@ -111,6 +111,25 @@ TEST(TextureFile, BadHeadersFailAndClearTheRecord) {
     }
 }
 
+TEST(TextureFile, AnAspectLongerThanTheLargeSideFails) {
+    for (const char* header : {
+             "3df v1.1\nrgb565\nlod range: 1 4\naspect ratio: 8 1\n",  // 4 x 0
+             "3df v1.1\nrgb565\nlod range: 1 4\naspect ratio: 1 8\n",  // 0 x 4
+             "3df v1.1\ni8\nlod range: 1 1\naspect ratio: 2 1\n",      // 1 x 0
+         }) {
+        TextureFileInfo info;
+        EXPECT_EQ(load(header, 1000, &info), 0) << header;
+        EXPECT_TRUE(info.data.empty());
+        EXPECT_EQ(info.mem_required, 0u);
+    }
+    // The shortest side may be one texel: 8 x 1.
+    TextureFileInfo info;
+    ASSERT_EQ(load("3df v1.1\nrgb565\nlod range: 8 8\naspect ratio: 8 1\n", 16, &info), 1);
+    EXPECT_EQ(info.width, 8u);
+    EXPECT_EQ(info.height, 1u);
+    EXPECT_EQ(info.mem_required, 16u);
+}
+
 TEST(TextureFile, NumbersInOctalAndHexadecimal) {
     TextureFileInfo info;
     ASSERT_EQ(load("3df v1.1\nrgb565\nlod range: 01 0x100\naspect ratio: 1 1\n", 174762, &info), 1);

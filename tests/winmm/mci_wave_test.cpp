@@ -1,4 +1,8 @@
 // The waveaudio device on the capture backend, other media, the command reader and error texts.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <cstdint>
 #include <cstring>
@@ -182,6 +186,34 @@ TEST_F(MciWave, FilesThatCannotBePlayedAreRefusedWithTheirTexts) {
     r = mci("play sounder notify");
     EXPECT_EQ(r.error, MCIERR_WAVE_OUTPUTSINUSE);
     EXPECT_FALSE(mci_error_text(r.error).empty());
+}
+
+TEST_F(MciWave, AFifoOrADeviceFailsLikeAMissingFileWithoutWaiting) {
+    ASSERT_EQ(mci("open /dev/zero type waveaudio alias sounder wait").error, MCIERR_FILE_NOT_FOUND);
+    const std::string fifo = (fs::path(testing::TempDir()) / "lumivex mci" / "fifo.wav").string();
+    fs::create_directories(fs::path(fifo).parent_path());
+    fs::remove(fifo);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    {
+        // Held open at both ends, the FIFO opens at once, but reading it could wait for ever.
+        const int holder = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+        ASSERT_GE(holder, 0);
+        const MCIERROR held = mci("open " + quoted(fifo) + " type waveaudio alias sounder").error;
+        ::close(holder);
+        ASSERT_EQ(held, MCIERR_FILE_NOT_FOUND);
+    }
+    // Nobody at either end: a blocking open would never return.
+    EXPECT_EQ(mci("open " + quoted(fifo) + " type waveaudio alias sounder").error,
+              MCIERR_FILE_NOT_FOUND);
+
+    // A file that becomes a FIFO between the open and the play.
+    const std::string song = write_file("becomes fifo.wav", wave_bytes(one_second(), 1, 8000, 16));
+    mci_ok("open " + quoted(song) + " alias sounder wait");
+    fs::remove(song);
+    ASSERT_EQ(::mkfifo(song.c_str(), 0600), 0);
+    EXPECT_EQ(mci("play sounder").error, MCIERR_FILE_NOT_FOUND);
+    fs::remove(song);
+    fs::remove(fifo);
 }
 
 TEST_F(MciWave, OtherMediaAnswerThatTheirDriverCannotBeLoaded) {

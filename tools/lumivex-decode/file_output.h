@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "player/pcm_output.h"
+#include "mpeg/pcm_output.h"
 
 // What the output reports when it is destroyed, at the end of the file.
 struct FileOutputSummary {

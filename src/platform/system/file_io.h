@@ -25,7 +25,8 @@ struct SECURITY_ATTRIBUTES {
     BOOL bInheritHandle;
 };
 
-// Opens a file; INVALID_HANDLE_VALUE on failure. Directories are refused: they cannot be read.
+// Opens a file; INVALID_HANDLE_VALUE on failure. Only regular files open: a folder, a FIFO or a
+// device fails like a missing file, at once.
 HANDLE CreateFileA(const char* name, DWORD access, DWORD share, SECURITY_ATTRIBUTES* security,
                    DWORD disposition, DWORD flags, HANDLE template_file);
 BOOL ReadFile(HANDLE file, void* buffer, DWORD to_read, DWORD* read, void* overlapped);

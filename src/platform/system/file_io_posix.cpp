@@ -23,10 +23,16 @@ HANDLE CreateFileA(const char* name, DWORD access, DWORD /*share*/, SECURITY_ATT
     if (!name) return INVALID_HANDLE_VALUE;
     int mode = (access & GENERIC_WRITE) ? ((access & GENERIC_READ) ? O_RDWR : O_WRONLY) : O_RDONLY;
     if (disposition == CREATE_ALWAYS) mode |= O_CREAT | O_TRUNC;
-    int fd = ::open(name, mode | O_CLOEXEC, 0666);
+    // Non-blocking, so that a FIFO with nobody at its other end cannot hold the open for ever;
+    // no controlling terminal, whatever device the name leads to.
+    int fd = ::open(name, mode | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
     if (fd < 0) return INVALID_HANDLE_VALUE;
+    // Only regular files: a FIFO, a device such as /dev/zero or a folder fails as if it were
+    // missing, since reading one may wait or run for ever.
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
         ::close(fd);
         return INVALID_HANDLE_VALUE;
     }

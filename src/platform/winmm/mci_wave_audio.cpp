@@ -121,7 +121,8 @@ MCIERROR MciWaveAudio::play(const std::optional<std::string>& from,
         return 0;
     }
 
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path_.c_str(), "rb"));
+    MCIERROR error = 0;
+    std::unique_ptr<std::FILE, FileCloser> file(open_wave_file(path_, &error));
     if (!file) return MCIERR_FILE_NOT_FOUND;
     if (std::fseek(file.get(), static_cast<long>(layout_.data_offset + start), SEEK_SET) != 0) {
         return MCIERR_FILE_READ;

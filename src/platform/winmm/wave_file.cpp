@@ -1,6 +1,10 @@
 // The RIFF wave reader: walks the chunks, reads "fmt ", finds "data", trusts no size blindly.
 #include "platform/winmm/wave_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -24,10 +28,34 @@ constexpr std::uint16_t kFormatExtensible = 0xFFFE;
 
 }  // namespace
 
+std::FILE* open_wave_file(const std::string& path, MCIERROR* error) {
+    // Non-blocking, so that a FIFO with nobody at its other end cannot hold the open for ever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        *error = errno == ENOENT || errno == ENOTDIR ? MCIERR_FILE_NOT_FOUND : MCIERR_FILE_READ;
+        return nullptr;
+    }
+    // Reading a FIFO or a device may wait or run for ever: only regular files are played.
+    struct stat st {};
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        *error = MCIERR_FILE_NOT_FOUND;
+        return nullptr;
+    }
+    std::FILE* file = nullptr;
+    if (flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0) file = ::fdopen(fd, "rb");
+    if (!file) {
+        ::close(fd);
+        *error = MCIERR_FILE_READ;
+    }
+    return file;
+}
+
 MCIERROR read_wave_file(const std::string& path, WaveFileLayout* layout) {
-    File file(std::fopen(path.c_str(), "rb"));
-    if (!file)
-        return errno == ENOENT || errno == ENOTDIR ? MCIERR_FILE_NOT_FOUND : MCIERR_FILE_READ;
+    MCIERROR error = 0;
+    File file(open_wave_file(path, &error));
+    if (!file) return error;
     if (std::fseek(file.get(), 0, SEEK_END) != 0) return MCIERR_FILE_READ;
     const long end = std::ftell(file.get());
     if (end < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) return MCIERR_FILE_READ;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "platform/winmm/mci.h"
@@ -16,3 +17,7 @@ struct WaveFileLayout {
 // MCIERR_FILE_NOT_FOUND, MCIERR_FILE_READ, MCIERR_INVALID_FILE (not RIFF WAVE, no "fmt " or
 // "data" chunk) or MCIERR_WAVE_OUTPUTSUNSUITABLE (not 8- or 16-bit PCM in one or two channels).
 MCIERROR read_wave_file(const std::string& path, WaveFileLayout* layout);
+
+// Opens a wave file for reading without waiting on a FIFO; anything but a regular file fails as
+// a missing one does. Null on failure, with *error MCIERR_FILE_NOT_FOUND or MCIERR_FILE_READ.
+std::FILE* open_wave_file(const std::string& path, MCIERROR* error);
