@@ -2,8 +2,10 @@
 //
 // The input is up to 32 command lines; "%F" in a command names a file that holds whatever
 // follows a line "--" (so the wave file reader is fuzzed too), and "%W" a valid short wave
-// file. Checks, on every input: each answer fits its buffer and is NUL-terminated, every error
+// file; a "play" with "wait" is left out, as the simulated disc's clock stands still. Checks,
+// on every input: each answer fits its buffer and is NUL-terminated, every error
 // code has its text, and "close all" leaves nothing open.
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -75,6 +77,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         input = end == std::string_view::npos ? std::string_view() : input.substr(end + 1);
         line = replace_all(replace_all(std::move(line), "%F", fuzzed), "%W", valid);
         if (line.find('\0') != std::string::npos) continue;  // not expressible as a C string
+        // A "play ... wait" on the simulated disc waits for a clock nobody here advances.
+        std::string lower = line;
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (lower.find("play") != std::string::npos && lower.find("wait") != std::string::npos)
+            continue;
         // Answer buffers from none to roomy, chosen by the line's length.
         char answer[96];
         std::memset(answer, 'x', sizeof answer);

@@ -1,8 +1,9 @@
 // 3DF texture files of any content through the reader, and what it accepts into texture memory.
 //
-// Checks, on every input: a file the reader accepts holds exactly the texels its header
-// promises for its lod range and aspect, and downloading it the way the render device does
-// reads nothing outside them (AddressSanitizer watches the copy).
+// Checks, on every input: a file the reader accepts has sides that match its aspect and large
+// lod, holds at least its first level and at most its whole chain, and downloading it the way
+// the render device does reads nothing outside its texels (AddressSanitizer watches the copy).
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
@@ -16,15 +17,13 @@ void check(bool ok) {
     if (!ok) std::abort();
 }
 
-// Texels in the chain from large_lod down to small_lod at this aspect.
-std::uint64_t texels_in_chain(const TextureFileInfo& t) {
-    std::uint64_t total = 0;
-    for (std::int32_t lod = t.large_lod; lod <= t.small_lod; ++lod) {
-        const std::uint64_t large = 256u >> lod;
-        const std::int32_t aspect = t.aspect_ratio;
-        const std::uint32_t shift = static_cast<std::uint32_t>(aspect < 3 ? 3 - aspect : aspect - 3);
-        const std::uint64_t small = large >> shift ? large >> shift : 1;
-        total += large * small;
+// Texels in the whole chain from the first level's sides down to one texel.
+std::uint64_t texels_down_to_one(std::uint64_t width, std::uint64_t height) {
+    std::uint64_t total = width * height;
+    while (width > 1 || height > 1) {
+        if (width > 1) width /= 2;
+        if (height > 1) height /= 2;
+        total += width * height;
     }
     return total;
 }
@@ -48,8 +47,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(file.data.size() == file.mem_required);
     check(file.large_lod >= 0 && file.large_lod <= file.small_lod && file.small_lod <= 8);
     check(file.aspect_ratio >= 0 && file.aspect_ratio <= 6);
+    check(file.width >= 1 && file.height >= 1 &&
+          std::max(file.width, file.height) == 256u >> file.large_lod);
     const std::uint64_t bytes_per_texel = file.format >= 8 ? 2 : 1;
-    check(texels_in_chain(file) * bytes_per_texel == file.mem_required);
+    check(std::uint64_t{file.width} * file.height * bytes_per_texel <= file.mem_required);
+    check(file.mem_required <= texels_down_to_one(file.width, file.height) * bytes_per_texel);
 
     GrTexInfo info{};
     info.smallLod = file.small_lod;
