@@ -48,14 +48,16 @@ void PlaybackList::sort(int from, int to) {
 }
 
 bool PlaybackList::removeByPath(const std::string& path) {
-    const bool removed = Playlist::removeByPath(path);
-    // Several entries may go at once, so the position is wrapped into the list, not just moved
-    // back by one length.
-    if (count == 0) {
-        position = 0;
-    } else if (position >= count) {
-        position %= count;
+    // The position moves back by the entries that go before it, so that it names the same entry
+    // or, when that one goes too, the first one after it that stays; past the end it wraps to
+    // the start.
+    int removed_before = 0;
+    for (int i = 0; i < position && i < count; ++i) {
+        if (entry_has_path(*entries[i], path)) ++removed_before;
     }
+    const bool removed = Playlist::removeByPath(path);
+    position -= removed_before;
+    if (position < 0 || position >= count) position = 0;
     if (sourceCopy) sourceCopy->removeByPath(path);
     return removed;
 }

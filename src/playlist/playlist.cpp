@@ -133,10 +133,13 @@ bool Playlist::removeAt(int index) {
     return true;
 }
 
+bool Playlist::entry_has_path(const PlaylistEntry& entry, const std::string& path) {
+    return equals_ignoring_case(entry.path, path);
+}
+
 bool Playlist::removeByPath(const std::string& path) {
-    return remove_entries_if(*this, [&path](const PlaylistEntry& e) {
-               return equals_ignoring_case(e.path, path);
-           }) > 0;
+    return remove_entries_if(
+               *this, [&path](const PlaylistEntry& e) { return entry_has_path(e, path); }) > 0;
 }
 
 void Playlist::warnInvalidFile(const std::string& path) {

@@ -61,6 +61,10 @@ public:
     int depth = 0;
     HWND ownerWindow = nullptr;
 
+protected:
+    // The test of removeByPath.
+    static bool entry_has_path(const PlaylistEntry& entry, const std::string& path);
+
 private:
     // Opens room for n entries at index by moving the later ones up.
     void open_gap(int index, int n);
