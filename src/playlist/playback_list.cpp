@@ -77,6 +77,7 @@ void PlaybackList::rebuildFrom(const Playlist& source) {
             continue;
         }
         ++depth;
+        ReadScope nested(*this, entry.from_windows_file);
         load(entry.path, true, true);
         --depth;
     }

@@ -134,7 +134,10 @@ bool Playlist::removeAt(int index) {
 }
 
 bool Playlist::entry_has_path(const PlaylistEntry& entry, const std::string& path) {
-    return equals_ignoring_case(entry.path, path);
+    if (entry.path == path) return true;
+    // A Linux path names another file when only its letter case differs.
+    return (entry.from_windows_file || is_windows_path(path)) &&
+           equals_ignoring_case(entry.path, path);
 }
 
 bool Playlist::removeByPath(const std::string& path) {

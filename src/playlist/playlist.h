@@ -40,7 +40,8 @@ public:
     virtual bool insertEntry(std::unique_ptr<PlaylistEntry> entry, int index);
     virtual int removeMarked();
     virtual bool removeAt(int index);
-    // Removes every entry whose path equals path, ignoring letter case.
+    // Removes every entry whose path equals path: ignoring letter case for Windows paths and for
+    // entries read from a Windows playlist file, exactly for the rest.
     virtual bool removeByPath(const std::string& path);
 
     bool appendPath(const std::string& path);
@@ -65,7 +66,23 @@ protected:
     // The test of removeByPath.
     static bool entry_has_path(const PlaylistEntry& entry, const std::string& path);
 
+    // While a file is read: whether it is a Windows one, which the files it names inherit. The
+    // scope puts back what it found when it ends.
+    class ReadScope {
+    public:
+        ReadScope(Playlist& list, bool windows_file);
+        ~ReadScope();
+        ReadScope(const ReadScope&) = delete;
+        ReadScope& operator=(const ReadScope&) = delete;
+
+    private:
+        Playlist& list_;
+        bool enclosing_windows_file_;
+    };
+
 private:
     // Opens room for n entries at index by moving the later ones up.
     void open_gap(int index, int n);
+
+    bool reading_windows_file_ = false;
 };

@@ -288,7 +288,7 @@ TEST_F(PlaylistModel, PlaybackRemoveByPathWrapsThePositionAndCleansTheSourceCopy
     PlaybackList list;
     fill(list, {"a.mp3", "b.mp3", "c.mp3"});
     list.sourceCopy = std::make_unique<Playlist>();
-    list.sourceCopy->appendPath("C.MP3");
+    list.sourceCopy->appendPath("c.mp3");
     list.sourceCopy->appendPath("x.lst");
     list.position = 2;
     EXPECT_TRUE(list.removeByPath("c.mp3"));
@@ -300,7 +300,7 @@ TEST_F(PlaylistModel, PlaybackRemoveByPathWrapsThePositionAndCleansTheSourceCopy
     PlaybackList many;
     fill(many, {"a", "x", "x", "x", "b", "x"});
     many.position = 5;
-    EXPECT_TRUE(many.removeByPath("X"));
+    EXPECT_TRUE(many.removeByPath("x"));
     EXPECT_EQ(paths_of(many), (Paths{"a", "b"}));
     EXPECT_EQ(many.position, 0);
     EXPECT_TRUE(many.removeByPath("a") && many.removeByPath("b"));
