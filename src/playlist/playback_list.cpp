@@ -66,6 +66,8 @@ void PlaybackList::rebuildFrom(const Playlist& source) {
     // The copy is taken first: the source may be this list's own source copy, which clear frees.
     auto copy = std::make_unique<Playlist>(source);
     clear();
+    // All the nested files of the rebuild draw on one reading's budget.
+    ReadScope reading(*this, false);
     for (int i = 0; i < copy->count && count < kPlaylistSlots; ++i) {
         const PlaylistEntry& entry = *copy->entries[i];
         if (!isPlaylistFile(entry.path)) {

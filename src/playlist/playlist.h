@@ -8,6 +8,7 @@
 
 #include "platform/win/win.h"
 #include "playlist/playlist_entry.h"
+#include "playlist/playlist_line_reader.h"
 
 constexpr int kPlaylistSlots = 1024;
 // Single appends and inserts stop one short of the slots; addFiles may fill the last one.
@@ -66,8 +67,9 @@ protected:
     // The test of removeByPath.
     static bool entry_has_path(const PlaylistEntry& entry, const std::string& path);
 
-    // While a file is read: whether it is a Windows one, which the files it names inherit. The
-    // scope puts back what it found when it ends.
+    // What the files of one reading share while it lasts: one budget of bytes and lines (made by
+    // the outermost scope), and whether the file being read is a Windows one, which the files
+    // it names inherit. Each scope puts back what it found when it ends.
     class ReadScope {
     public:
         ReadScope(Playlist& list, bool windows_file);
@@ -77,6 +79,8 @@ protected:
 
     private:
         Playlist& list_;
+        PlaylistReadBudget own_budget_;
+        bool outermost_;
         bool enclosing_windows_file_;
     };
 
@@ -84,5 +88,6 @@ private:
     // Opens room for n entries at index by moving the later ones up.
     void open_gap(int index, int n);
 
+    PlaylistReadBudget* read_budget_ = nullptr;  // set while a reading is under way
     bool reading_windows_file_ = false;
 };

@@ -4,9 +4,11 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "playlist/playlist_line_reader.h"
 #include "playlist_test_support.h"
 
 namespace {
@@ -115,6 +117,18 @@ TEST_F(PlaylistFile, BinaryGarbageGivesEntriesButNoCrash) {
 TEST_F(PlaylistFile, ANulByteEndsItsLine) {
     load_text(std::string("ab\0cd\n\0hidden\nok.mp3\n", 21));
     EXPECT_EQ(paths_of(list), (Paths{"ab", "ok.mp3"}));
+}
+
+TEST_F(PlaylistFile, ReadingStopsAfterABoundedNumberOfBytesAndLines) {
+    // Runs of NUL bytes (a huge sparse file) and blank lines count: what stands after them is
+    // never reached.
+    {
+        std::ofstream sparse(dir / "zeros.lst", std::ios::binary);
+        sparse.seekp(static_cast<std::streamoff>(kPlaylistReadMaxBytes));
+        sparse << "\nlate.mp3\n";
+    }
+    EXPECT_EQ(list.load(dir / "zeros.lst", false, false), 0);
+    EXPECT_EQ(load_text(std::string(kPlaylistReadMaxLines, '\n') + "late.mp3\n", "blank.lst"), 0);
 }
 
 TEST_F(PlaylistFile, ReadingStopsSilentlyAt1023Entries) {
