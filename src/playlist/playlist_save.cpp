@@ -1,9 +1,9 @@
 // Writing a list as a playlist file: the name, then each entry with its property lines.
+#include "platform/system/file_ops.h"
 #include "playlist/base_dir.h"
 #include "playlist/playlist.h"
 #include "playlist/playlist_factor.h"
 #include "playlist/playlist_paths.h"
-#include "playlist/replace_file.h"
 
 bool Playlist::save(const std::string& path) {
     const std::string folder = folder_of_path(path);
@@ -27,5 +27,5 @@ bool Playlist::save(const std::string& path) {
         if (entry.factor != 1.0f) add_line("#f " + format_factor(entry.factor));
         add_line("");
     }
-    return replace_file_contents(path, text);
+    return replace_file_contents(path.c_str(), text);
 }

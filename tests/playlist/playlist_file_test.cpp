@@ -2,6 +2,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -290,6 +291,27 @@ TEST_F(PlaylistFile, SavedListsLoadBackTheSame) {
         EXPECT_EQ(list.entries[i]->imageFile, saved.entries[i]->imageFile);
         EXPECT_EQ(list.entries[i]->factor, saved.entries[i]->factor);
     }
+}
+
+TEST_F(PlaylistFile, SavingThroughASymbolicLinkWritesTheFileItLeadsTo) {
+    dir.write("lists/real.lst", "old.mp3\r\n");
+    std::filesystem::create_symlink("lists/real.lst", dir / "link.lst");
+    list.appendPath("new.mp3");
+    ASSERT_TRUE(list.save(dir / "link.lst"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.lst"));
+    EXPECT_EQ(dir.read("lists/real.lst"), "new.mp3\r\n\r\n");
+}
+
+TEST_F(PlaylistFile, SavingRemovesTemporaryFilesWhoseWriterIsGone) {
+    // A save killed before its rename left its file behind; that of a running writer stays.
+    dir.write(".lumivex-save-2147483646-7.tmp", "half a list");
+    const std::string running = ".lumivex-save-" + std::to_string(::getpid()) + "-999999.tmp";
+    dir.write(running, "a list being written");
+    list.appendPath("a.mp3");
+    ASSERT_TRUE(list.save(dir / "mix.lst"));
+    Paths names = dir.names();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (Paths{running, "mix.lst"}));
 }
 
 TEST_F(PlaylistFile, PlaybackListSavesItsSourceUnexpandedOrItsOwnEntries) {
