@@ -293,6 +293,37 @@ TEST_F(PlaylistFile, SavedListsLoadBackTheSame) {
     }
 }
 
+TEST_F(PlaylistFile, LongLinesAreSavedOnlyInFormsThatLoadBackTheSame) {
+    // Below a folder shorter than "%BASE_DIR%", a contracted path is longer than the path itself.
+    std::filesystem::create_directory(dir / "s");
+    const std::filesystem::path old_folder = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    Playlist saved;
+    saved.name = std::string(253, 'n');
+    saved.appendPath("s/" + std::string(253, 'p'));  // fits as it stands, not contracted
+    saved.entries[0]->displayName = std::string(253, 'd');
+    saved.entries[0]->lyricsFile = "s/" + std::string(251, 'l');
+    saved.appendPath("s/short.mp3");
+    saved.entries[1]->imageFile = std::string(300, 'i');  // held to what the reader keeps
+    const bool ok = saved.save("s/list.lst");
+    list.load("s/list.lst", false, false);
+    const std::string written = dir.read("s/list.lst");
+    // A path that no line can hold fails the save; the old file stays.
+    saved.appendPath("s/" + std::string(300, 'q'));
+    const bool too_long = saved.save("s/list.lst");
+    std::filesystem::current_path(old_folder);
+
+    ASSERT_TRUE(ok);
+    EXPECT_FALSE(too_long);
+    EXPECT_EQ(dir.read("s/list.lst"), written);
+    EXPECT_EQ(list.name, saved.name);
+    EXPECT_EQ(paths_of(list), (Paths{saved.entries[0]->path, saved.entries[1]->path}));
+    EXPECT_EQ(list.entries[0]->displayName, saved.entries[0]->displayName);
+    EXPECT_EQ(list.entries[0]->lyricsFile, saved.entries[0]->lyricsFile);
+    EXPECT_EQ(list.entries[1]->imageFile, std::string(253, 'i'));
+    EXPECT_NE(written.find("%BASE_DIR%/short.mp3"), std::string::npos);
+}
+
 TEST_F(PlaylistFile, SavingThroughASymbolicLinkWritesTheFileItLeadsTo) {
     dir.write("lists/real.lst", "old.mp3\r\n");
     std::filesystem::create_symlink("lists/real.lst", dir / "link.lst");
