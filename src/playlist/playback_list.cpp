@@ -48,14 +48,16 @@ void PlaybackList::sort(int from, int to) {
 }
 
 bool PlaybackList::removeByPath(const std::string& path) {
-    const bool removed = Playlist::removeByPath(path);
-    // Several entries may go at once, so the position is wrapped into the list, not just moved
-    // back by one length.
-    if (count == 0) {
-        position = 0;
-    } else if (position >= count) {
-        position %= count;
+    // The position moves back by the entries that go before it, so that it names the same entry
+    // or, when that one goes too, the first one after it that stays; past the end it wraps to
+    // the start.
+    int removed_before = 0;
+    for (int i = 0; i < position && i < count; ++i) {
+        if (entry_has_path(*entries[i], path)) ++removed_before;
     }
+    const bool removed = Playlist::removeByPath(path);
+    position -= removed_before;
+    if (position < 0 || position >= count) position = 0;
     if (sourceCopy) sourceCopy->removeByPath(path);
     return removed;
 }
@@ -64,6 +66,8 @@ void PlaybackList::rebuildFrom(const Playlist& source) {
     // The copy is taken first: the source may be this list's own source copy, which clear frees.
     auto copy = std::make_unique<Playlist>(source);
     clear();
+    // All the nested files of the rebuild draw on one reading's budget.
+    ReadScope reading(*this, false);
     for (int i = 0; i < copy->count && count < kPlaylistSlots; ++i) {
         const PlaylistEntry& entry = *copy->entries[i];
         if (!isPlaylistFile(entry.path)) {
@@ -75,6 +79,7 @@ void PlaybackList::rebuildFrom(const Playlist& source) {
             continue;
         }
         ++depth;
+        ReadScope nested(*this, entry.from_windows_file);
         load(entry.path, true, true);
         --depth;
     }

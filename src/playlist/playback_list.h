@@ -18,6 +18,7 @@ public:
     int load(const std::string& path, bool append, bool recursive) override;
     void randomize() override;
     void sort(int from, int to) override;
+    // Also keeps the position on the entry it named, or on the one after it when that one goes.
     bool removeByPath(const std::string& path) override;
 
     // Rebuilds the list from source, reading every playlist file it names in place.

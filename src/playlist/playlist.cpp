@@ -133,10 +133,16 @@ bool Playlist::removeAt(int index) {
     return true;
 }
 
+bool Playlist::entry_has_path(const PlaylistEntry& entry, const std::string& path) {
+    if (entry.path == path) return true;
+    // A Linux path names another file when only its letter case differs.
+    return (entry.from_windows_file || is_windows_path(path)) &&
+           equals_ignoring_case(entry.path, path);
+}
+
 bool Playlist::removeByPath(const std::string& path) {
-    return remove_entries_if(*this, [&path](const PlaylistEntry& e) {
-               return equals_ignoring_case(e.path, path);
-           }) > 0;
+    return remove_entries_if(
+               *this, [&path](const PlaylistEntry& e) { return entry_has_path(e, path); }) > 0;
 }
 
 void Playlist::warnInvalidFile(const std::string& path) {

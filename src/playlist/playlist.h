@@ -8,6 +8,7 @@
 
 #include "platform/win/win.h"
 #include "playlist/playlist_entry.h"
+#include "playlist/playlist_line_reader.h"
 
 constexpr int kPlaylistSlots = 1024;
 // Single appends and inserts stop one short of the slots; addFiles may fill the last one.
@@ -40,7 +41,8 @@ public:
     virtual bool insertEntry(std::unique_ptr<PlaylistEntry> entry, int index);
     virtual int removeMarked();
     virtual bool removeAt(int index);
-    // Removes every entry whose path equals path, ignoring letter case.
+    // Removes every entry whose path equals path: ignoring letter case for Windows paths and for
+    // entries read from a Windows playlist file, exactly for the rest.
     virtual bool removeByPath(const std::string& path);
 
     bool appendPath(const std::string& path);
@@ -61,7 +63,31 @@ public:
     int depth = 0;
     HWND ownerWindow = nullptr;
 
+protected:
+    // The test of removeByPath.
+    static bool entry_has_path(const PlaylistEntry& entry, const std::string& path);
+
+    // What the files of one reading share while it lasts: one budget of bytes and lines (made by
+    // the outermost scope), and whether the file being read is a Windows one, which the files
+    // it names inherit. Each scope puts back what it found when it ends.
+    class ReadScope {
+    public:
+        ReadScope(Playlist& list, bool windows_file);
+        ~ReadScope();
+        ReadScope(const ReadScope&) = delete;
+        ReadScope& operator=(const ReadScope&) = delete;
+
+    private:
+        Playlist& list_;
+        PlaylistReadBudget own_budget_;
+        bool outermost_;
+        bool enclosing_windows_file_;
+    };
+
 private:
     // Opens room for n entries at index by moving the later ones up.
     void open_gap(int index, int n);
+
+    PlaylistReadBudget* read_budget_ = nullptr;  // set while a reading is under way
+    bool reading_windows_file_ = false;
 };

@@ -18,6 +18,9 @@ struct PlaylistEntry {
     std::int32_t sortKey = 0;
     bool removeMark = false;
     bool moveMark = false;
+    // Read from a playlist file with a Windows path (or one named by such a file): the entry's
+    // path is then a Windows one, whose letter case does not matter, even when it is relative.
+    bool from_windows_file = false;
 };
 
 // A copy as lists make it when they take an entry over: texts and factor, a fresh key and marks.
@@ -27,5 +30,6 @@ inline PlaylistEntry copy_of_entry(const PlaylistEntry& entry) {
     copy.lyricsFile = entry.lyricsFile;
     copy.imageFile = entry.imageFile;
     copy.factor = entry.factor;
+    copy.from_windows_file = entry.from_windows_file;
     return copy;
 }

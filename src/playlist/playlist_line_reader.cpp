@@ -1,7 +1,10 @@
 // Reads a playlist file line by line the way a text-mode stream with a 256-byte buffer does.
 #include "playlist/playlist_line_reader.h"
 
-PlaylistLineReader::PlaylistLineReader(const std::string& path) {
+#include <algorithm>
+
+PlaylistLineReader::PlaylistLineReader(const std::string& path, PlaylistReadBudget& budget)
+    : budget_(budget) {
     file_ = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                         FILE_ATTRIBUTE_NORMAL, nullptr);
 }
@@ -12,12 +15,14 @@ PlaylistLineReader::~PlaylistLineReader() {
 
 bool PlaylistLineReader::fill() {
     if (done_ || !is_open()) return false;
+    const std::size_t want = std::min(buffer_.size(), budget_.bytes_left);
     DWORD got = 0;
-    if (!ReadFile(file_, buffer_.data(), static_cast<DWORD>(buffer_.size()), &got, nullptr) ||
+    if (want == 0 || !ReadFile(file_, buffer_.data(), static_cast<DWORD>(want), &got, nullptr) ||
         got == 0) {
-        done_ = true;  // a failed read ends the file as its end does
+        done_ = true;  // a failed read, or a spent budget, ends the file as its end does
         return false;
     }
+    budget_.bytes_left -= std::min<std::size_t>(got, budget_.bytes_left);
     size_ = got;
     at_ = 0;
     // Editors that save UTF-8 may put a byte-order mark first; it is no part of the first line.
@@ -48,6 +53,7 @@ int PlaylistLineReader::next_byte() {
 
 bool PlaylistLineReader::next_line(std::string* line) {
     line->clear();
+    if (budget_.lines_left == 0) return false;
     std::size_t taken = 0;
     bool any = false;
     bool ended_by_nul = false;
@@ -60,5 +66,6 @@ bool PlaylistLineReader::next_line(std::string* line) {
         if (c == '\0') ended_by_nul = true;
         if (!ended_by_nul) line->push_back(static_cast<char>(c));
     }
+    if (any) --budget_.lines_left;
     return any;
 }

@@ -55,8 +55,23 @@ void apply_property_line(Playlist& list, std::string_view line, const std::strin
 
 }  // namespace
 
+Playlist::ReadScope::ReadScope(Playlist& list, bool windows_file)
+    : list_(list),
+      outermost_(list.read_budget_ == nullptr),
+      enclosing_windows_file_(list.reading_windows_file_) {
+    if (outermost_) list_.read_budget_ = &own_budget_;
+    list_.reading_windows_file_ = windows_file;
+}
+
+Playlist::ReadScope::~ReadScope() {
+    if (outermost_) list_.read_budget_ = nullptr;
+    list_.reading_windows_file_ = enclosing_windows_file_;
+}
+
 int Playlist::load(const std::string& path, bool append, bool recursive) {
-    PlaylistLineReader reader(path);
+    // A file named by a Windows list is a Windows one too, whatever its own path looks like.
+    ReadScope scope(*this, is_windows_path(path) || reading_windows_file_);
+    PlaylistLineReader reader(path, *read_budget_);
     if (!append) clear();
     if (!reader.is_open()) {
         show_unable_to_open_playlist(ownerWindow, path);
@@ -90,7 +105,10 @@ int Playlist::load(const std::string& path, bool append, bool recursive) {
             --depth;
             continue;
         }
-        if (appendPath(text)) ++added;
+        if (appendPath(text)) {
+            entries[count - 1]->from_windows_file = reading_windows_file_;
+            ++added;
+        }
     }
     if (added == 0) show_unable_to_open_playlist(ownerWindow, path);
     return added;

@@ -22,6 +22,13 @@ bool ends_with_ignoring_case(std::string_view text, std::string_view suffix) {
            equals_ignoring_case(text.substr(text.size() - suffix.size()), suffix);
 }
 
+bool is_windows_path(std::string_view path) {
+    if (path.size() < 2) return false;
+    if (path[0] == '\\' && path[1] == '\\') return true;
+    const char drive = lower_ascii(path[0]);
+    return drive >= 'a' && drive <= 'z' && path[1] == ':';
+}
+
 char separator_for_folder(std::string_view folder) {
     if (folder.find('/') != std::string_view::npos) return '/';
     if (folder.find('\\') != std::string_view::npos) return '\\';

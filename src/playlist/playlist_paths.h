@@ -12,6 +12,10 @@ inline bool is_path_separator(char c) { return c == '\\' || c == '/'; }
 bool equals_ignoring_case(std::string_view a, std::string_view b);
 bool ends_with_ignoring_case(std::string_view text, std::string_view suffix);
 
+// A Windows path: a drive letter and a colon first (D:\Music), or the two backslashes of a
+// network name (\\server\share). Windows ignores letter case in these; Linux paths are exact.
+bool is_windows_path(std::string_view path);
+
 // The separator to put after a folder: "\" for a Windows-style folder (backslashes and no
 // slash, or a bare drive like D:), "/" otherwise.
 char separator_for_folder(std::string_view folder);

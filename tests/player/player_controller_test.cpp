@@ -124,14 +124,13 @@ TEST_F(Controller, WithRepeatTheFirstEntryFollowsTheLast) {
     for (const auto& d : wave_.devices()) EXPECT_TRUE(d.closed);
 }
 
-TEST_F(Controller, FailingEntriesAreDroppedWithEveryCaseOfTheirPathAndPlayGoesOn) {
+TEST_F(Controller, FailingEntriesAreDroppedWithEveryCopyOfTheirPathAndPlayGoesOn) {
     wave_.set_instant(true);
     const std::string good = dir_.write("good.mp2", silent_stream(4));
     const std::string bad = dir_.write_text("bad.mp3", "this is not MPEG audio\n");
-    const std::string bad_upper = dir_.path("BAD.MP3");  // the same entry to the playlist
     const std::string good2 = dir_.write("good2.mp2", silent_stream(4, 2, true));
     sourceList.checkFiles = false;
-    start_music(dir_.playlist("list.lst", {good, bad, bad_upper, good2, bad}));
+    start_music(dir_.playlist("list.lst", {good, bad, bad, good2, bad}));
     ASSERT_TRUE(
         wait_for_player([](const PlayerState& s) { return silent(s) && playbackList.count == 0; }));
     EXPECT_EQ(channels_played(), (std::vector<int>{2, 1}));

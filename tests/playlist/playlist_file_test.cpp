@@ -2,11 +2,14 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "playlist/playlist_line_reader.h"
 #include "playlist_test_support.h"
 
 namespace {
@@ -115,6 +118,18 @@ TEST_F(PlaylistFile, BinaryGarbageGivesEntriesButNoCrash) {
 TEST_F(PlaylistFile, ANulByteEndsItsLine) {
     load_text(std::string("ab\0cd\n\0hidden\nok.mp3\n", 21));
     EXPECT_EQ(paths_of(list), (Paths{"ab", "ok.mp3"}));
+}
+
+TEST_F(PlaylistFile, ReadingStopsAfterABoundedNumberOfBytesAndLines) {
+    // Runs of NUL bytes (a huge sparse file) and blank lines count: what stands after them is
+    // never reached.
+    {
+        std::ofstream sparse(dir / "zeros.lst", std::ios::binary);
+        sparse.seekp(static_cast<std::streamoff>(kPlaylistReadMaxBytes));
+        sparse << "\nlate.mp3\n";
+    }
+    EXPECT_EQ(list.load(dir / "zeros.lst", false, false), 0);
+    EXPECT_EQ(load_text(std::string(kPlaylistReadMaxLines, '\n') + "late.mp3\n", "blank.lst"), 0);
 }
 
 TEST_F(PlaylistFile, ReadingStopsSilentlyAt1023Entries) {
@@ -276,6 +291,58 @@ TEST_F(PlaylistFile, SavedListsLoadBackTheSame) {
         EXPECT_EQ(list.entries[i]->imageFile, saved.entries[i]->imageFile);
         EXPECT_EQ(list.entries[i]->factor, saved.entries[i]->factor);
     }
+}
+
+TEST_F(PlaylistFile, LongLinesAreSavedOnlyInFormsThatLoadBackTheSame) {
+    // Below a folder shorter than "%BASE_DIR%", a contracted path is longer than the path itself.
+    std::filesystem::create_directory(dir / "s");
+    const std::filesystem::path old_folder = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    Playlist saved;
+    saved.name = std::string(253, 'n');
+    saved.appendPath("s/" + std::string(253, 'p'));  // fits as it stands, not contracted
+    saved.entries[0]->displayName = std::string(253, 'd');
+    saved.entries[0]->lyricsFile = "s/" + std::string(251, 'l');
+    saved.appendPath("s/short.mp3");
+    saved.entries[1]->imageFile = std::string(300, 'i');  // held to what the reader keeps
+    const bool ok = saved.save("s/list.lst");
+    list.load("s/list.lst", false, false);
+    const std::string written = dir.read("s/list.lst");
+    // A path that no line can hold fails the save; the old file stays.
+    saved.appendPath("s/" + std::string(300, 'q'));
+    const bool too_long = saved.save("s/list.lst");
+    std::filesystem::current_path(old_folder);
+
+    ASSERT_TRUE(ok);
+    EXPECT_FALSE(too_long);
+    EXPECT_EQ(dir.read("s/list.lst"), written);
+    EXPECT_EQ(list.name, saved.name);
+    EXPECT_EQ(paths_of(list), (Paths{saved.entries[0]->path, saved.entries[1]->path}));
+    EXPECT_EQ(list.entries[0]->displayName, saved.entries[0]->displayName);
+    EXPECT_EQ(list.entries[0]->lyricsFile, saved.entries[0]->lyricsFile);
+    EXPECT_EQ(list.entries[1]->imageFile, std::string(253, 'i'));
+    EXPECT_NE(written.find("%BASE_DIR%/short.mp3"), std::string::npos);
+}
+
+TEST_F(PlaylistFile, SavingThroughASymbolicLinkWritesTheFileItLeadsTo) {
+    dir.write("lists/real.lst", "old.mp3\r\n");
+    std::filesystem::create_symlink("lists/real.lst", dir / "link.lst");
+    list.appendPath("new.mp3");
+    ASSERT_TRUE(list.save(dir / "link.lst"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.lst"));
+    EXPECT_EQ(dir.read("lists/real.lst"), "new.mp3\r\n\r\n");
+}
+
+TEST_F(PlaylistFile, SavingRemovesTemporaryFilesWhoseWriterIsGone) {
+    // A save killed before its rename left its file behind; that of a running writer stays.
+    dir.write(".lumivex-save-2147483646-7.tmp", "half a list");
+    const std::string running = ".lumivex-save-" + std::to_string(::getpid()) + "-999999.tmp";
+    dir.write(running, "a list being written");
+    list.appendPath("a.mp3");
+    ASSERT_TRUE(list.save(dir / "mix.lst"));
+    Paths names = dir.names();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (Paths{running, "mix.lst"}));
 }
 
 TEST_F(PlaylistFile, PlaybackListSavesItsSourceUnexpandedOrItsOwnEntries) {

@@ -288,23 +288,34 @@ TEST_F(PlaylistModel, PlaybackRemoveByPathWrapsThePositionAndCleansTheSourceCopy
     PlaybackList list;
     fill(list, {"a.mp3", "b.mp3", "c.mp3"});
     list.sourceCopy = std::make_unique<Playlist>();
-    list.sourceCopy->appendPath("C.MP3");
+    list.sourceCopy->appendPath("c.mp3");
     list.sourceCopy->appendPath("x.lst");
     list.position = 2;
     EXPECT_TRUE(list.removeByPath("c.mp3"));
     EXPECT_EQ(list.position, 0);
     EXPECT_EQ(paths_of(*list.sourceCopy), (Paths{"x.lst"}));
 
-    // Several entries going at once never leave the position outside the list.
+    // Several entries going at once never leave the position outside the list: the last entry's
+    // successor is the first one.
     PlaybackList many;
     fill(many, {"a", "x", "x", "x", "b", "x"});
     many.position = 5;
-    EXPECT_TRUE(many.removeByPath("X"));
+    EXPECT_TRUE(many.removeByPath("x"));
     EXPECT_EQ(paths_of(many), (Paths{"a", "b"}));
-    EXPECT_EQ(many.position, 1);
+    EXPECT_EQ(many.position, 0);
     EXPECT_TRUE(many.removeByPath("a") && many.removeByPath("b"));
     EXPECT_EQ(many.position, 0);
     EXPECT_FALSE(many.removeByPath("a"));
+}
+
+TEST_F(PlaylistModel, PlaybackRemoveByPathKeepsThePositionOnTheEntryAfterTheFailedOne) {
+    // Failing at the second x: the copy before the position goes too, and c plays next, not a.
+    PlaybackList list;
+    fill(list, {"a", "x", "b", "x", "c"});
+    list.position = 3;
+    EXPECT_TRUE(list.removeByPath("x"));
+    EXPECT_EQ(paths_of(list), (Paths{"a", "b", "c"}));
+    EXPECT_EQ(list.position, 2);
 }
 
 TEST_F(PlaylistModel, PlaybackListReadsOnlyRecursivelyAndSavesOnlyWithASource) {

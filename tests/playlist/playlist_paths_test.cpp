@@ -107,4 +107,27 @@ TEST_F(PlaylistPaths, ContractBaseDirMatchesOnTheTextAloneIgnoringCase) {
     }
 }
 
+TEST_F(PlaylistPaths, LetterCaseIsIgnoredInWindowsPathsOnly) {
+    // On Linux another letter case is another file.
+    EXPECT_EQ(contractBaseDir("/x/music/a.mp3", "/x/Music"), "/x/music/a.mp3");
+    EXPECT_EQ(contractBaseDir("\\\\Server\\Music\\a.mp3", "\\\\server\\music"),
+              "%BASE_DIR%\\a.mp3");
+    Playlist list;
+    list.appendPath("/x/Music/a.mp3");
+    list.appendPath("/x/music/a.mp3");
+    EXPECT_TRUE(list.removeByPath("/x/music/a.mp3"));
+    EXPECT_EQ(paths_of(list), (Paths{"/x/Music/a.mp3"}));
+
+    // The entries of a list read from a file with a Windows path are Windows paths, relative ones
+    // too.
+    const std::filesystem::path old_folder = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    dir.write("D:\\Lists\\mix.lst", "Song.mp3\r\nother.mp3\r\n");
+    list.checkFiles = false;
+    list.load("D:\\Lists\\mix.lst", false, false);
+    std::filesystem::current_path(old_folder);
+    EXPECT_TRUE(list.removeByPath("SONG.MP3"));
+    EXPECT_EQ(paths_of(list), (Paths{"other.mp3"}));
+}
+
 }  // namespace

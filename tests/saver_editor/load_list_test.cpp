@@ -60,8 +60,9 @@ TEST_F(EditorTest, LoadListLeavesThePlayerSilentWhenTheFirstEntryFails) {
     player_state().playlistPath = file("list.m3u", bad + "\r\n" + good + "\r\nTrack1.cda\r\n");
     dialogs.click(kLoadList).click(kCancel);
     run_editor();
-    // The player drops the entry it could not open, as it does when it plays the list.
-    EXPECT_EQ(paths_of(editorList), (Rows{good, "Track1.cda"}));
+    // The player drops the entry it could not open, as it does when it plays the list; the
+    // editor still shows the list as the file holds it, so a Save List keeps that entry.
+    EXPECT_EQ(paths_of(editorList), (Rows{bad, good, "Track1.cda"}));
     ASSERT_EQ(win.message_boxes().size(), 1u);
     EXPECT_EQ(win.message_boxes()[0].caption, "File format error");
     // It had started the next entry; the editor stopped it and left it open.

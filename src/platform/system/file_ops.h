@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/system/file_io.h"
 
@@ -21,8 +22,12 @@ BOOL FlushFileBuffers(HANDLE file);
 BOOL MoveFileExA(const char* existing, const char* new_name, DWORD flags);
 BOOL DeleteFileA(const char* name);
 
-// Creates a new, empty file with a name no other file has, in the folder of `target`, open for
-// writing, so that it can later replace `target` by a rename. When `target` exists its permission
-// bits are given to the new file; a `target` that may not be written is refused. Returns
-// INVALID_HANDLE_VALUE on failure; the name goes to `temp_name`.
-HANDLE create_temp_file_beside(const char* target, std::string* temp_name);
+// Replaces the whole content of the file at `target` with `bytes`: readers see the old file or
+// all of the new one, never a part, and the new content is on the disk when it returns true.
+// A symbolic link at `target` is followed, so the file it leads to is replaced and the link
+// stays. The new file takes the old one's permission bits. It is written unnamed where the file
+// system allows that, otherwise under a hidden name of our own (".lumivex-save-PID-N.tmp") in
+// the same folder; such names left by writers that are gone (killed ones) are removed on the
+// way. False, with the old file as it was and nothing left behind, when any step fails, when
+// `target` is not a regular file or may not be written.
+bool replace_file_contents(const char* target, std::string_view bytes);
