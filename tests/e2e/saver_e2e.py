@@ -29,13 +29,15 @@ def find_window(name, timeout=15.0):
 class Saver:
     """One saver process with its own settings folder."""
 
-    def __init__(self, *args, env=None):
+    def __init__(self, *args, env=None, unset=()):
         self.config = tempfile.mkdtemp(prefix="lumivex-e2e-")
         e = dict(os.environ)
         e["XDG_CONFIG_HOME"] = self.config
         e.setdefault("SDL_AUDIODRIVER", "dummy")
         if env:
             e.update(env)
+        for name in unset:
+            e.pop(name, None)
         self.log = tempfile.TemporaryFile()
         self.proc = subprocess.Popen([BINARY, *args], env=e, stdout=self.log,
                                      stderr=subprocess.STDOUT)
@@ -55,6 +57,10 @@ class Saver:
             return self.proc.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
             return None
+
+    def output(self):
+        self.log.seek(0)
+        return self.log.read().decode(errors="replace")
 
     def kill(self):
         if self.running():
@@ -143,6 +149,13 @@ class SaverEndToEnd(unittest.TestCase):
         finally:
             other.kill()
             other.wait()
+
+    def test_without_a_display_it_says_so_and_ends_with_1(self):
+        # With no display to reach, SDL may fall back to a driver that shows nothing.
+        s = self.start("/s", unset=("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"))
+        code = s.wait(15)
+        self.assertEqual(code, 1, "the saver kept running without a display")
+        self.assertIn("no display", s.output())
 
 
 if __name__ == "__main__":

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <string>
 
 namespace {
 
@@ -28,6 +29,30 @@ WPARAM virtual_key(SDL_Keycode key) {
 }
 
 int ignore_x_errors(Display*, XErrorEvent*) { return 0; }
+
+// True when the SDL_VIDEODRIVER variable (or hint), a list of names separated by commas, names
+// this driver.
+bool driver_asked_for(const char* driver) {
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    if (!asked || !driver) return false;
+    std::string list = asked;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        std::size_t end = list.find(',', start);
+        if (end == std::string::npos) end = list.size();
+        if (SDL_strcasecmp(list.substr(start, end - start).c_str(), driver) == 0) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// Drivers that show nothing. SDL falls back to them by itself when no display can be reached
+// ("offscreen" wherever EGL is installed): a saver there would animate unseen, and no input
+// could ever end it. Only a run that asked for one on purpose (tests, headless tools) may use it.
+bool shows_nothing(const char* driver) {
+    return driver && (SDL_strcasecmp(driver, "offscreen") == 0 ||
+                      SDL_strcasecmp(driver, "dummy") == 0);
+}
 
 class SdlWin final : public WinBackend {
 public:
@@ -229,6 +254,11 @@ bool win_sdl_install() {
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "lumivex: SDL cannot start: %s\n", SDL_GetError());
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (shows_nothing(driver) && !driver_asked_for(driver)) {
+        SDL_Quit();
         return false;
     }
     static SdlWin backend;
