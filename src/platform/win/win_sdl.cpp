@@ -193,6 +193,15 @@ private:
         if (h) PostMessageA(h, msg, w, l);
     }
 
+    // WM_SETCURSOR for the client area, in the place of the mouse message that caused it.
+    void set_cursor_message(Uint32 id) {
+        HWND h = window_of(id);
+        if (h) {
+            PostMessageA(h, WM_SETCURSOR, static_cast<WPARAM>(hwnd_to_number(h)),
+                         static_cast<LPARAM>(HTCLIENT | (WM_MOUSEMOVE << 16)));
+        }
+    }
+
     void translate(const SDL_Event& e) {
         switch (e.type) {
             case SDL_KEYDOWN:
@@ -206,6 +215,8 @@ private:
                 break;
             }
             case SDL_MOUSEMOTION:
+                // As on Windows, the window chooses its cursor before each mouse move.
+                set_cursor_message(e.motion.windowID);
                 post(e.motion.windowID, WM_MOUSEMOVE, 0,
                      static_cast<LPARAM>((e.motion.y & 0xFFFF) << 16 | (e.motion.x & 0xFFFF)));
                 break;
@@ -223,6 +234,10 @@ private:
                         post(e.window.windowID, WM_ACTIVATE, 1);
                         post(e.window.windowID, WM_ACTIVATEAPP, 1);
                         post(e.window.windowID, WM_SETFOCUS, 0);
+                        break;
+                    case SDL_WINDOWEVENT_ENTER:
+                        // The pointer came over the window: it chooses its cursor.
+                        set_cursor_message(e.window.windowID);
                         break;
                     case SDL_WINDOWEVENT_CLOSE:
                         // A close from the window manager: an outside WM_CLOSE.
