@@ -140,28 +140,20 @@ public:
     }
 
     int message_box(HWND, const char* text, const char* caption, UINT type) override {
-        // Always on standard error too: under headless video drivers the box cannot show.
-        std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
-        Uint32 flags = SDL_MESSAGEBOX_INFORMATION;
-        if ((type & 0xF0) == MB_ICONERROR) flags = SDL_MESSAGEBOX_ERROR;
-        if ((type & 0xF0) == MB_ICONWARNING) flags = SDL_MESSAGEBOX_WARNING;
-        bool yes_no = (type & 0xF) == MB_YESNO;
-        SDL_MessageBoxButtonData buttons[2];
-        int count = 0;
-        if (yes_no) {
-            buttons[count++] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"};
-            buttons[count++] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"};
-        } else {
-            buttons[count++] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT |
-                                    SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT,
-                                IDOK, "OK"};
+        // This backend serves Run and Preview mode, where nobody is there to answer: a modal box
+        // would stop the animation, and taking the activation it would end the saver. The
+        // message goes to standard error as one line, and the box answers with its default
+        // button (the first one), as a user pressing Enter would.
+        std::string line = std::string(caption ? caption : "") + ": " + (text ? text : "");
+        for (char& c : line) {
+            if (c == '\n' || c == '\r') c = ' ';
         }
-        SDL_MessageBoxData data{flags, main_, caption, text, count, buttons, nullptr};
-        int pressed = -1;
-        if (SDL_ShowMessageBox(&data, &pressed) != 0 || pressed < 0) {
-            return yes_no ? IDYES : IDOK;
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+        std::fprintf(stderr, "%s\n", line.c_str());
+        switch (type & 0xF) {
+            case MB_YESNO: return IDYES;
+            default: return IDOK;
         }
-        return pressed;
     }
 
     [[noreturn]] void exit_process(UINT code) override {
