@@ -3,6 +3,7 @@
 disk audio driver, skips bad entries while it goes on drawing, and goes on without music when its
 wave device cannot open."""
 import hashlib
+import math
 import os
 import random
 import shutil
@@ -12,6 +13,7 @@ import sys
 import tempfile
 import time
 import unittest
+import wave
 
 BINARY = None
 DECODER = None
@@ -73,6 +75,20 @@ def padded(pcm):
     assert len(pcm) % FRAME_BYTES == 0, "decoded length is not whole frames"
     frames = len(pcm) // FRAME_BYTES
     return pcm + bytes(((32 - frames % 32) % 32) * FRAME_BYTES)
+
+
+def write_tone(path, frames):
+    """A 44.1 kHz stereo 16-bit wave file of a 440 Hz tone; returns its samples."""
+    pcm = bytearray()
+    for n in range(frames):
+        v = int(12000 * math.sin(2 * math.pi * 440 * n / 44100))
+        pcm += v.to_bytes(2, "little", signed=True) * 2
+    with wave.open(path, "wb") as w:
+        w.setnchannels(2)
+        w.setsampwidth(2)
+        w.setframerate(44100)
+        w.writeframes(bytes(pcm))
+    return bytes(pcm)
 
 
 def screen():
@@ -204,6 +220,29 @@ class MusicEndToEnd(unittest.TestCase):
         self.assertIsNotNone(offset, "the recording (%d bytes) is not the two decoded pieces "
                                      "(%d bytes) in order with their padding"
                              % (len(played), len(expected)))
+
+    def test_a_wave_file_is_heard_to_its_last_sample_and_the_next_entry_follows(self):
+        mp3 = self.conformance_files()[0]
+        after = padded(decoded(mp3, self.work))
+        tone = os.path.join(self.work, "tone.wav")
+        first = write_tone(tone, 57330)  # 1.3 s: its last 1,010 frames do not fill a chunk
+        recording = os.path.join(self.work, "played.raw")
+        self.saver = Saver({"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": recording,
+                            "SDL_DISKAUDIODELAY": "0"})
+        write_settings(self.saver.config, self.playlist([tone, mp3]))
+        self.saver.start()
+        self.assertIsNotNone(find_window("Lumivex", 15.0), "no saver window appeared")
+        wait_for_recording(self.saver, recording, len(first) + len(after))
+        run(["xdotool", "key", "a"])
+        self.assertEqual(self.saver.wait(15), 0, self.saver.stderr())
+        with open(recording, "rb") as f:
+            played = f.read()
+        at = played.find(first)
+        self.assertGreaterEqual(at, 0, "the tone was not heard whole")
+        then = played.find(after, at + len(first))
+        self.assertGreaterEqual(then, 0, "the MP3 did not follow the tone")
+        self.assertFalse(played[at + len(first):then].strip(b"\0"), "sound between the pieces")
+        self.assertFalse(played[then + len(after):].strip(b"\0"), "sound after the MP3")
 
     def test_bad_entries_are_skipped_while_frames_are_drawn_and_the_mp3_plays_whole(self):
         mp3 = self.conformance_files()[0]
