@@ -148,9 +148,8 @@ int mci_thread(MciJob& job) {
         // A piece left alone at its end would keep the rest of the playlist silent: the end of
         // other media is announced like the end of a CD track.
         const bool ended =
-            job.isCdTrack
-                ? cd_position_ms(answer, job.trackText, job.length) + margin >= job.length
-                : played_to_the_end();
+            job.isCdTrack ? cd_position_ms(answer, job.trackText, job.length) + margin >= job.length
+                          : played_to_the_end();
         if (ended) {
             const MCIERROR stopped = mciSendStringA("stop sounder", answer, kAnswerSize, nullptr);
             mutex->unlock();

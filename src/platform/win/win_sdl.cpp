@@ -50,8 +50,8 @@ bool driver_asked_for(const char* driver) {
 // ("offscreen" wherever EGL is installed): a saver there would animate unseen, and no input
 // could ever end it. Only a run that asked for one on purpose (tests, headless tools) may use it.
 bool shows_nothing(const char* driver) {
-    return driver && (SDL_strcasecmp(driver, "offscreen") == 0 ||
-                      SDL_strcasecmp(driver, "dummy") == 0);
+    return driver &&
+           (SDL_strcasecmp(driver, "offscreen") == 0 || SDL_strcasecmp(driver, "dummy") == 0);
 }
 
 class SdlWin final : public WinBackend {
@@ -150,10 +150,7 @@ public:
         }
         while (!line.empty() && line.back() == ' ') line.pop_back();
         std::fprintf(stderr, "%s\n", line.c_str());
-        switch (type & 0xF) {
-            case MB_YESNO: return IDYES;
-            default: return IDOK;
-        }
+        return (type & 0xF) == MB_YESNO ? IDYES : IDOK;
     }
 
     [[noreturn]] void exit_process(UINT code) override {

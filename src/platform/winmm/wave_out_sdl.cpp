@@ -27,15 +27,15 @@
 //    SDL_LockAudioDevice, nor SDL_PauseAudioDevice but once to start a new device, before its
 //    callback has ever run. Nothing else in the program may close these devices or quit SDL's
 //    audio while one is open.
-// 3. While the queue is empty the callback waits rather than return silence, so a recording
-//    driver (SDL's `disk` driver) receives the bytes played with nothing between them; on a
-//    sound card an empty queue is heard as silence either way. Once it holds part of a chunk,
-//    it waits at most kTailWait for more: a writer that queues its buffers one after another
-//    comes back far sooner, and a piece that ended inside the chunk (a wave file's last frames)
-//    is played out at once, the rest of the chunk silent. Everything written is thus heard, and
-//    a piece's last buffer completes when its last sample goes out. (SDL itself writes whole
-//    chunks of silence while a new device is still paused and while it closes one, so such a
-//    recording begins and ends with some silence.)
+// 3. While its chunk is still empty the callback waits for the queue rather than return
+//    silence, so a recording driver (SDL's `disk` driver) receives the bytes played with
+//    nothing between them; on a sound card an empty queue is heard as silence either way. Once
+//    it holds part of a chunk, it waits at most kTailWait for more: a writer that queues its
+//    buffers one after another comes back far sooner, and a piece that ended inside the chunk
+//    (a wave file's last frames) goes out then, the rest of the chunk silent. Everything
+//    written is thus heard, at most kTailWait after its buffer completed. (SDL itself writes
+//    whole chunks of silence while a new device is still paused and while it closes one, so
+//    such a recording begins and ends with some silence.)
 //
 // SDL's own callback lock is taken before SdlOutput::mutex, and SdlOutput::mutex before the
 // wave device's mutex; no thread takes them in the other order.
