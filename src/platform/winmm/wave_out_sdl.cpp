@@ -50,7 +50,7 @@
 namespace {
 
 constexpr auto kParkTime = std::chrono::milliseconds(500);
-constexpr auto kTailWait = std::chrono::milliseconds(50);
+constexpr auto kTailWait = std::chrono::milliseconds(100);
 constexpr int kChunkFrames = 1024;
 
 struct SdlOutput {
