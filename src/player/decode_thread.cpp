@@ -39,6 +39,12 @@ int decode_thread(DecodeJob& job) {
 
     DecoderObjects objects;
     objects.output = std::make_unique<WaveOutOutput>(output_channels(header), header, stop.get());
+    if (!objects.output->opened()) {
+        // No sound device: the entry ends here without a hand-over, and the music stays silent
+        // while the saver goes on.
+        release_decoder(objects, false);
+        return 1;
+    }
     create_decoder(objects.decoder, stream, header, *objects.output);
     Crc16* crc = job.firstFrameCrc;
 

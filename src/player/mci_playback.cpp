@@ -30,6 +30,14 @@ bool send_steps(std::initializer_list<Step> steps, char* answer) {
     return true;
 }
 
+// Other media: the device itself says when it has played the piece to its last sample. Its
+// mode reads "stopped" only then, since only this thread stops it, and only on a request.
+bool played_to_the_end() {
+    char mode[kAnswerSize] = {};
+    return mciSendStringA("status sounder mode wait", mode, kAnswerSize, nullptr) == 0 &&
+           std::strcmp(mode, "stopped") == 0;
+}
+
 void copy_text(char (&field)[8], const std::string& text) {
     std::strncpy(field, text.c_str(), sizeof field - 1);
     field[sizeof field - 1] = '\0';
@@ -137,20 +145,21 @@ int mci_thread(MciJob& job) {
             mutex->unlock();
             return -1;
         }
-        if (job.isCdTrack) {
-            const int position = cd_position_ms(answer, job.trackText, job.length);
-            if (position + margin >= job.length) {
-                const MCIERROR stopped =
-                    mciSendStringA("stop sounder", answer, kAnswerSize, nullptr);
-                mutex->unlock();
-                if (stopped != 0) {
-                    report_mci_error(stopped, "Could not stop device at end");
-                    return -1;
-                }
-                // Every top-level window hears it; the saver window stops and advances.
-                PostMessageA(HWND_BROADCAST, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 0);
-                return 0;
+        // A piece left alone at its end would keep the rest of the playlist silent: the end of
+        // other media is announced like the end of a CD track.
+        const bool ended =
+            job.isCdTrack ? cd_position_ms(answer, job.trackText, job.length) + margin >= job.length
+                          : played_to_the_end();
+        if (ended) {
+            const MCIERROR stopped = mciSendStringA("stop sounder", answer, kAnswerSize, nullptr);
+            mutex->unlock();
+            if (stopped != 0) {
+                report_mci_error(stopped, "Could not stop device at end");
+                return -1;
             }
+            // Every top-level window hears it; the saver window stops and advances.
+            PostMessageA(HWND_BROADCAST, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 0);
+            return 0;
         }
         mutex->unlock();
         stop->sleep_for(100);

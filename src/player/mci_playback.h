@@ -12,7 +12,9 @@
 // and the device may still be open under the alias (the controller's reset closes it).
 bool open_mci_entry();
 
-// The thread procedure; returns the thread's exit code.
+// The thread procedure; returns the thread's exit code. It announces the end of the piece
+// (MM_MCINOTIFY to every top-level window): a CD track by its position, other media when the
+// device has played them to the end.
 int mci_thread(MciJob& job);
 
 // Sends the play command for the job's entry; false when other media could not be played.

@@ -26,4 +26,5 @@ void reset_player_state() {
     s.mciJob = MciJob();
     s.playlistPath.clear();
     s.repeat = 0;
+    s.unattended = false;
 }

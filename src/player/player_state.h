@@ -60,6 +60,9 @@ struct PlayerState {
     std::string playlistPath;
     // Working copy of "RepeatMP3": the wrap argument of every advance.
     int repeat = 0;
+    // Set by the saver in Run mode, where nobody is there to answer: a wave-out device that
+    // cannot be opened then silences the music instead of ending the process.
+    bool unattended = false;
 };
 
 // The process-wide player state.

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "player/completion_semaphore.h"
+#include "player/player_state.h"
 
 namespace {
 
@@ -44,8 +45,11 @@ WaveOutOutput::WaveOutOutput(int channels, const FrameHeader& first, const StopS
     if (waveOutOpen(device_, WAVE_MAPPER, &format_, reinterpret_cast<DWORD_PTR>(&wave_out_done), 0,
                     CALLBACK_FUNCTION | WAVE_ALLOWSYNC) != MMSYSERR_NOERROR) {
         MessageBoxA(nullptr, "Could not open wave device.", "Audio playback error", MB_ICONERROR);
-        ExitProcess(static_cast<UINT>(-1));
+        // With nobody there to answer, the saver goes on without music rather than ending.
+        if (!player_state().unattended) ExitProcess(static_cast<UINT>(-1));
+        return;
     }
+    opened_ = true;
     for (auto& slot : slots_) {
         slot = std::make_unique<Slot>();
         slot->data.assign(buffer_size_, 0);
@@ -57,6 +61,7 @@ WaveOutOutput::WaveOutOutput(int channels, const FrameHeader& first, const StopS
 }
 
 WaveOutOutput::~WaveOutOutput() {
+    if (!opened_) return;
     const HWAVEOUT device = *device_;
     // A raised stop drops the audio like set stopped: the stop must not wait for it.
     const bool drop = stopped_ || dropping_ || stop_raised();

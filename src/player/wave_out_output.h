@@ -20,7 +20,8 @@ class WaveOutOutput final : public PcmOutput {
 public:
     // Opens the device for the stream whose first frame has this header, with 1 or 2
     // channels. A device that cannot be opened ends the process with exit code -1 after the
-    // message "Could not open wave device.". A raised `stop` cuts every wait of the output
+    // message "Could not open wave device.", unless the player runs unattended: then the
+    // output stays closed (opened() is false). A raised `stop` cuts every wait of the output
     // short and makes it drop the audio still queued, so that a stop never waits for it.
     WaveOutOutput(int channels, const FrameHeader& first, const StopSignal* stop = nullptr);
     // Plays out what is left (or drops it once stopped), then closes the device.
@@ -33,6 +34,7 @@ public:
     void frame_done(int flag) override;
     void set_stopped() override { stopped_ = true; }
 
+    bool opened() const { return opened_; }
     unsigned buffer_size() const { return buffer_size_; }
     const WAVEFORMATEX& format() const { return format_; }
 
@@ -67,6 +69,7 @@ private:
     int frames_in_buffer_ = 0;
     int primed_ = 0;
     unsigned buffer_size_;
+    bool opened_ = false;
     bool stopped_ = false;
     const StopSignal* stop_;
     // Set once a stop was seen: from then on samples go nowhere and nothing more is queued.

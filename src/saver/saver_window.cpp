@@ -191,6 +191,8 @@ HWND start_saver(HWND parent) {
     HWND hwnd = create_saver_window(parent);
     if (!hwnd || saver_mode() != SaverMode::Run) return nullptr;
     open_render_device();
+    // Full screen, nobody is there to answer the player's failures: they must not end the saver.
+    player_state().unattended = true;
     if (saver_settings()->playMusic) start_music(player_state().playlistPath);
     return hwnd;
 }

@@ -1,7 +1,11 @@
 #!/usr/bin/env python3
 """End-to-end tests of the music: the real saver plays a playlist of two MPEG files through SDL's
-disk audio driver, and a saver whose wave device cannot open ends with exit code -1."""
+disk audio driver, skips bad entries while it goes on drawing, and goes on without music when its
+wave device cannot open."""
+import hashlib
+import math
 import os
+import random
 import shutil
 import signal
 import subprocess
@@ -9,6 +13,7 @@ import sys
 import tempfile
 import time
 import unittest
+import wave
 
 BINARY = None
 DECODER = None
@@ -70,6 +75,44 @@ def padded(pcm):
     assert len(pcm) % FRAME_BYTES == 0, "decoded length is not whole frames"
     frames = len(pcm) // FRAME_BYTES
     return pcm + bytes(((32 - frames % 32) % 32) * FRAME_BYTES)
+
+
+def write_tone(path, frames):
+    """A 44.1 kHz stereo 16-bit wave file of a 440 Hz tone; returns its samples."""
+    pcm = bytearray()
+    for n in range(frames):
+        v = int(12000 * math.sin(2 * math.pi * 440 * n / 44100))
+        pcm += v.to_bytes(2, "little", signed=True) * 2
+    with wave.open(path, "wb") as w:
+        w.setnchannels(2)
+        w.setsampwidth(2)
+        w.setframerate(44100)
+        w.writeframes(bytes(pcm))
+    return bytes(pcm)
+
+
+def screen():
+    """A digest of the whole screen's pixels."""
+    pixels = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
+                            capture_output=True, check=True).stdout
+    return hashlib.sha1(pixels).hexdigest()
+
+
+def wait_for_recording(saver, recording, length, timeout=60):
+    """Waits until the disk driver's file holds at least `length` bytes and has not grown for
+    two seconds (the device, parked for half a second after the last piece, has been closed);
+    returns its size. The saver must keep running meanwhile."""
+    size, still_since, end = -1, time.time(), time.time() + timeout
+    while time.time() < end:
+        now = os.path.getsize(recording) if os.path.exists(recording) else 0
+        if now != size:
+            size, still_since = now, time.time()
+        elif size >= length and time.time() - still_since > 2.0:
+            break
+        if saver.proc.poll() is not None:
+            raise AssertionError("the saver ended: " + saver.stderr())
+        time.sleep(0.1)
+    return size
 
 
 def find_in_recording(recording, expected):
@@ -165,17 +208,8 @@ class MusicEndToEnd(unittest.TestCase):
         self.saver.start()
         self.assertIsNotNone(find_window("Lumivex", 15.0), "no saver window appeared")
 
-        # The driver writes as fast as it is fed; the file is complete once the device, parked
-        # for half a second after the last piece, has been closed.
-        size, still_since, end = -1, time.time(), time.time() + 60
-        while time.time() < end:
-            now = os.path.getsize(recording) if os.path.exists(recording) else 0
-            if now != size:
-                size, still_since = now, time.time()
-            elif size >= len(expected) and time.time() - still_since > 2.0:
-                break
-            self.assertIsNone(self.saver.proc.poll(), "the saver ended: " + self.saver.stderr())
-            time.sleep(0.1)
+        # The driver writes as fast as it is fed.
+        size = wait_for_recording(self.saver, recording, len(expected))
         self.assertGreaterEqual(size, len(expected), "too little was played")
 
         run(["xdotool", "key", "a"])
@@ -187,24 +221,84 @@ class MusicEndToEnd(unittest.TestCase):
                                      "(%d bytes) in order with their padding"
                              % (len(played), len(expected)))
 
-    def test_a_wave_device_that_cannot_open_ends_the_saver_with_minus_one(self):
+    def test_a_wave_file_is_heard_to_its_last_sample_and_the_next_entry_follows(self):
+        mp3 = self.conformance_files()[0]
+        after = padded(decoded(mp3, self.work))
+        tone = os.path.join(self.work, "tone.wav")
+        first = write_tone(tone, 57330)  # 1.3 s: its last 1,010 frames do not fill a chunk
+        recording = os.path.join(self.work, "played.raw")
+        self.saver = Saver({"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": recording,
+                            "SDL_DISKAUDIODELAY": "0"})
+        write_settings(self.saver.config, self.playlist([tone, mp3]))
+        self.saver.start()
+        self.assertIsNotNone(find_window("Lumivex", 15.0), "no saver window appeared")
+        wait_for_recording(self.saver, recording, len(first) + len(after))
+        run(["xdotool", "key", "a"])
+        self.assertEqual(self.saver.wait(15), 0, self.saver.stderr())
+        with open(recording, "rb") as f:
+            played = f.read()
+        at = played.find(first)
+        self.assertGreaterEqual(at, 0, "the tone was not heard whole")
+        then = played.find(after, at + len(first))
+        self.assertGreaterEqual(then, 0, "the MP3 did not follow the tone")
+        self.assertFalse(played[at + len(first):then].strip(b"\0"), "sound between the pieces")
+        self.assertFalse(played[then + len(after):].strip(b"\0"), "sound after the MP3")
+
+    def test_bad_entries_are_skipped_while_frames_are_drawn_and_the_mp3_plays_whole(self):
+        mp3 = self.conformance_files()[0]
+        expected = padded(decoded(mp3, self.work))
+        missing = os.path.join(self.work, "missing.mp3")
+        noise = os.path.join(self.work, "noise.mp3")
+        with open(noise, "wb") as f:
+            f.write(random.Random(4).randbytes(65536))
+        recording = os.path.join(self.work, "played.raw")
+        # The disk driver in real time: the piece plays for three seconds while frames are drawn.
+        self.saver = Saver({"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": recording})
+        write_settings(self.saver.config, self.playlist([missing, noise, mp3]))
+        self.saver.start()
+        self.assertIsNotNone(find_window("Lumivex", 15.0), "no saver window appeared")
+
+        before = screen()
+        for _ in range(4):
+            time.sleep(0.4)
+            now = screen()
+            self.assertNotEqual(now, before, "the animation stands still")
+            before = now
+        size = wait_for_recording(self.saver, recording, len(expected))
+        self.assertGreaterEqual(size, len(expected), "too little was played")
+        self.assertNotEqual(screen(), before, "the animation stands still")
+
+        run(["xdotool", "key", "a"])
+        self.assertEqual(self.saver.wait(15), 0, self.saver.stderr())
+        with open(recording, "rb") as f:
+            played = f.read()
+        # Whatever the bad entries gave, the MP3 is there whole, and nothing but silence after it.
+        at = played.find(expected)
+        self.assertGreaterEqual(at, 0, "the MP3 was not played whole")
+        self.assertFalse(played[at + len(expected):].strip(b"\0"), "sound after the MP3")
+        # Each message is one line on standard error.
+        lines = self.saver.stderr().splitlines()
+        self.assertTrue(any("Invalid file in playlist" in line and missing in line and
+                            "Continue to warn?" in line for line in lines), lines)
+
+    def test_a_wave_device_that_cannot_open_leaves_the_saver_running_without_music(self):
         files = self.conformance_files()
         self.saver = Saver({"SDL_AUDIODRIVER": "nonexistent"})
         write_settings(self.saver.config, self.playlist(files[:1]))
         self.saver.start()
-        code, end = None, time.time() + 30
-        while code is None and time.time() < end:
-            code = self.saver.wait(0.5)
-            if code is None:
-                # Where the display can show the box, it is answered as a user would.
-                box = find_box("Audio playback error")
-                if box:
-                    run(["wmctrl", "-i", "-a", box])
-                    time.sleep(0.3)
-                    run(["xdotool", "key", "Return"])
-        self.assertEqual(code, 255, self.saver.stderr())
-        self.assertIn("Could not open wave device.", self.saver.stderr())
-
+        self.assertIsNotNone(find_window("Lumivex", 15.0), "no saver window appeared")
+        end = time.time() + 15
+        while "Could not open wave device." not in self.saver.stderr() and time.time() < end:
+            self.assertIsNone(self.saver.proc.poll(), "the saver ended: " + self.saver.stderr())
+            time.sleep(0.2)
+        self.assertIn("Audio playback error: Could not open wave device.", self.saver.stderr())
+        time.sleep(2.0)
+        self.assertIsNone(self.saver.proc.poll(), "the saver ended: " + self.saver.stderr())
+        before = screen()
+        time.sleep(0.4)
+        self.assertNotEqual(screen(), before, "the animation stands still")
+        run(["xdotool", "key", "a"])
+        self.assertEqual(self.saver.wait(15), 0, self.saver.stderr())
 
 if __name__ == "__main__":
     BINARY = os.path.abspath(sys.argv.pop(1))

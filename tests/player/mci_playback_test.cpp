@@ -207,8 +207,8 @@ TEST_F(MciPlayback, APathWithSpacesIsQuotedAndPlays) {
     EXPECT_EQ(commands[3], "status sounder length wait");
     EXPECT_EQ(log.records()[3].answer, "100");
     EXPECT_EQ(commands[4], "play sounder notify");
-    // The end of other media is not watched: the entry stays until it is stopped.
-    EXPECT_FALSE(notice(0.3));
+    // Played to its end, the piece is announced like a CD track, so the playlist goes on.
+    EXPECT_TRUE(notice());
     reset_player();
     EXPECT_TRUE(win_.message_boxes().empty());
     EXPECT_EQ(wave.played().size(), 1600u);

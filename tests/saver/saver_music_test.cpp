@@ -152,4 +152,23 @@ TEST_F(SaverMusic, McinotifyStopsAndAdvancesWithTheRepeatFlag) {
     EXPECT_TRUE(wave_.played().empty());
 }
 
+TEST_F(SaverMusic, AWaveDeviceThatCannotOpenSilencesTheMusicAndTheSaverGoesOn) {
+    settings_.playMusic = 1;
+    wave_.fail_open(MMSYSERR_ALLOCATED);
+    HWND hwnd = start_saver(nullptr);
+    ASSERT_NE(hwnd, nullptr);
+    for (int i = 0; i < 2000 && win_.message_boxes().empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    // The focus loss joins the decoding thread: it has ended without ending the process.
+    SendMessageA(hwnd, WM_KILLFOCUS, 0, 0);
+    EXPECT_FALSE(player_state().decodingThread.running());
+    const auto boxes = win_.message_boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Could not open wave device.");
+    EXPECT_EQ(current(), a_);  // no hand-over: the music is silent, not moved on
+    EXPECT_TRUE(wave_.played().empty());
+    pump_messages();
+}
+
 }  // namespace

@@ -83,7 +83,9 @@ TEST(WaveOutSdl, TwoPiecesInOneFormatArriveInOneRecordingWithNothingBetween) {
     const std::string file = use_disk_driver("lumivex_wave_two_pieces.raw");
     HWAVEOUT hwo = open_device(stereo16(44100));
     ASSERT_NE(hwo, nullptr);
-    std::vector<char> expected = play(hwo, {10000, 7000, 12344}, 0);
+    // The first piece ends on a chunk's edge, as the player's MPEG buffers do: the next piece
+    // then follows however long it takes to come.
+    std::vector<char> expected = play(hwo, {10000, 7000, 15768}, 0);
     ASSERT_EQ(waveOutClose(hwo), MMSYSERR_NOERROR);
     hwo = open_device(stereo16(44100));
     ASSERT_NE(hwo, nullptr);
@@ -110,6 +112,31 @@ TEST(WaveOutSdl, TwoPiecesInOneFormatArriveInOneRecordingWithNothingBetween) {
     for (std::size_t i = lead + expected.size(); i < recorded.size(); ++i) {
         ASSERT_EQ(recorded[i], 0) << i;
     }
+    std::remove(file.c_str());
+}
+
+TEST(WaveOutSdl, APieceEndingInsideAChunkIsPlayedOutWithoutWaitingForMore) {
+    const std::string file = use_disk_driver("lumivex_wave_tail.raw");
+    HWAVEOUT hwo = open_device(stereo16(44100));
+    ASSERT_NE(hwo, nullptr);
+    // 7 chunks and 672 bytes; nothing more is written for a long while.
+    const std::vector<char> first = play(hwo, {10000, 7000, 12344}, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    const std::vector<char> second = play(hwo, {5000, 3000}, 99);
+    ASSERT_EQ(waveOutClose(hwo), MMSYSERR_NOERROR);
+
+    // The first piece's last chunk went out with its tail silent; the second piece, written
+    // later, begins a chunk of its own.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    const std::vector<char> recorded = read_file(file);
+    constexpr std::size_t kChunk = 4096;
+    const auto at = std::search(recorded.begin(), recorded.end(), first.begin(), first.end());
+    ASSERT_NE(at, recorded.end()) << "the first piece was not played whole";
+    const auto tail = at + static_cast<std::ptrdiff_t>(first.size());
+    const auto next = std::search(tail, recorded.end(), second.begin(), second.end());
+    ASSERT_NE(next, recorded.end()) << "the second piece was not played whole";
+    EXPECT_TRUE(std::all_of(tail, next, [](char c) { return c == 0; }));
+    EXPECT_EQ(next - tail, static_cast<std::ptrdiff_t>(kChunk - first.size() % kChunk));
     std::remove(file.c_str());
 }
 

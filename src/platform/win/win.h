@@ -53,6 +53,9 @@ constexpr UINT MM_MCINOTIFY = 0x03B9;
 constexpr WPARAM SC_CLOSE = 0xF060;
 constexpr WPARAM SC_SCREENSAVE = 0xF140;
 
+// WM_SETCURSOR: the hit-test code in the low word of lParam (the window's client area).
+constexpr UINT HTCLIENT = 1;
+
 // MM_MCINOTIFY wParam values.
 constexpr WPARAM MCI_NOTIFY_SUCCESSFUL = 0x0001;
 constexpr WPARAM MCI_NOTIFY_SUPERSEDED = 0x0002;

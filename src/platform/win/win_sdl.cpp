@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <string>
 
 namespace {
 
@@ -28,6 +29,30 @@ WPARAM virtual_key(SDL_Keycode key) {
 }
 
 int ignore_x_errors(Display*, XErrorEvent*) { return 0; }
+
+// True when the SDL_VIDEODRIVER variable (or hint), a list of names separated by commas, names
+// this driver.
+bool driver_asked_for(const char* driver) {
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    if (!asked || !driver) return false;
+    std::string list = asked;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        std::size_t end = list.find(',', start);
+        if (end == std::string::npos) end = list.size();
+        if (SDL_strcasecmp(list.substr(start, end - start).c_str(), driver) == 0) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// Drivers that show nothing. SDL falls back to them by itself when no display can be reached
+// ("offscreen" wherever EGL is installed): a saver there would animate unseen, and no input
+// could ever end it. Only a run that asked for one on purpose (tests, headless tools) may use it.
+bool shows_nothing(const char* driver) {
+    return driver &&
+           (SDL_strcasecmp(driver, "offscreen") == 0 || SDL_strcasecmp(driver, "dummy") == 0);
+}
 
 class SdlWin final : public WinBackend {
 public:
@@ -115,28 +140,17 @@ public:
     }
 
     int message_box(HWND, const char* text, const char* caption, UINT type) override {
-        // Always on standard error too: under headless video drivers the box cannot show.
-        std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
-        Uint32 flags = SDL_MESSAGEBOX_INFORMATION;
-        if ((type & 0xF0) == MB_ICONERROR) flags = SDL_MESSAGEBOX_ERROR;
-        if ((type & 0xF0) == MB_ICONWARNING) flags = SDL_MESSAGEBOX_WARNING;
-        bool yes_no = (type & 0xF) == MB_YESNO;
-        SDL_MessageBoxButtonData buttons[2];
-        int count = 0;
-        if (yes_no) {
-            buttons[count++] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"};
-            buttons[count++] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"};
-        } else {
-            buttons[count++] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT |
-                                    SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT,
-                                IDOK, "OK"};
+        // This backend serves Run and Preview mode, where nobody is there to answer: a modal box
+        // would stop the animation, and taking the activation it would end the saver. The
+        // message goes to standard error as one line, and the box answers with its default
+        // button (the first one), as a user pressing Enter would.
+        std::string line = std::string(caption ? caption : "") + ": " + (text ? text : "");
+        for (char& c : line) {
+            if (c == '\n' || c == '\r') c = ' ';
         }
-        SDL_MessageBoxData data{flags, main_, caption, text, count, buttons, nullptr};
-        int pressed = -1;
-        if (SDL_ShowMessageBox(&data, &pressed) != 0 || pressed < 0) {
-            return yes_no ? IDYES : IDOK;
-        }
-        return pressed;
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+        std::fprintf(stderr, "%s\n", line.c_str());
+        return (type & 0xF) == MB_YESNO ? IDYES : IDOK;
     }
 
     [[noreturn]] void exit_process(UINT code) override {
@@ -168,6 +182,15 @@ private:
         if (h) PostMessageA(h, msg, w, l);
     }
 
+    // WM_SETCURSOR for the client area, in the place of the mouse message that caused it.
+    void set_cursor_message(Uint32 id) {
+        HWND h = window_of(id);
+        if (h) {
+            PostMessageA(h, WM_SETCURSOR, static_cast<WPARAM>(hwnd_to_number(h)),
+                         static_cast<LPARAM>(HTCLIENT | (WM_MOUSEMOVE << 16)));
+        }
+    }
+
     void translate(const SDL_Event& e) {
         switch (e.type) {
             case SDL_KEYDOWN:
@@ -181,6 +204,8 @@ private:
                 break;
             }
             case SDL_MOUSEMOTION:
+                // As on Windows, the window chooses its cursor before each mouse move.
+                set_cursor_message(e.motion.windowID);
                 post(e.motion.windowID, WM_MOUSEMOVE, 0,
                      static_cast<LPARAM>((e.motion.y & 0xFFFF) << 16 | (e.motion.x & 0xFFFF)));
                 break;
@@ -198,6 +223,10 @@ private:
                         post(e.window.windowID, WM_ACTIVATE, 1);
                         post(e.window.windowID, WM_ACTIVATEAPP, 1);
                         post(e.window.windowID, WM_SETFOCUS, 0);
+                        break;
+                    case SDL_WINDOWEVENT_ENTER:
+                        // The pointer came over the window: it chooses its cursor.
+                        set_cursor_message(e.window.windowID);
                         break;
                     case SDL_WINDOWEVENT_CLOSE:
                         // A close from the window manager: an outside WM_CLOSE.
@@ -229,6 +258,11 @@ bool win_sdl_install() {
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "lumivex: SDL cannot start: %s\n", SDL_GetError());
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (shows_nothing(driver) && !driver_asked_for(driver)) {
+        SDL_Quit();
         return false;
     }
     static SdlWin backend;

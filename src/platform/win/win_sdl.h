@@ -5,7 +5,8 @@
 
 #include "platform/win/win_backend.h"
 
-// Creates the real backend (SDL video and events) and installs it; false when SDL cannot start.
+// Creates the real backend (SDL video and events) and installs it; false when SDL cannot start
+// or reaches no display (SDL's "offscreen" or "dummy" driver that SDL_VIDEODRIVER did not name).
 bool win_sdl_install();
 
 // The SDL window behind the saver's top-level window, or null while there is none. Glide opens

@@ -27,24 +27,30 @@
 //    SDL_LockAudioDevice, nor SDL_PauseAudioDevice but once to start a new device, before its
 //    callback has ever run. Nothing else in the program may close these devices or quit SDL's
 //    audio while one is open.
-// 3. The callback returns only a full chunk of queued audio (or on close): it waits rather
-//    than padding with silence. A recording driver (SDL's `disk` driver) thus receives the
-//    bytes played with nothing between them; on a sound card an empty queue is heard as silence
-//    either way. (SDL itself writes whole chunks of silence while a new device is still paused
-//    and while it closes one, so such a recording begins and ends with some silence.)
+// 3. While its chunk is still empty the callback waits for the queue rather than return
+//    silence, so a recording driver (SDL's `disk` driver) receives the bytes played with
+//    nothing between them; on a sound card an empty queue is heard as silence either way. Once
+//    it holds part of a chunk, it waits at most kTailWait for more: a writer that queues its
+//    buffers one after another comes back far sooner, and a piece that ended inside the chunk
+//    (a wave file's last frames) goes out then, the rest of the chunk silent. Everything
+//    written is thus heard, at most kTailWait after its buffer completed. (SDL itself writes
+//    whole chunks of silence while a new device is still paused and while it closes one, so
+//    such a recording begins and ends with some silence.)
 //
 // SDL's own callback lock is taken before SdlOutput::mutex, and SdlOutput::mutex before the
 // wave device's mutex; no thread takes them in the other order.
 //
 // One device for many opens: when a device is closed its SDL output is parked for a moment
 // instead of closed, and a following open with the same format plays on through it. The next
-// piece then continues the same chunk without a gap, and the `disk` driver, which starts its
-// file anew at every SDL open, keeps one file for a playlist. A parked output that is not
-// taken up within kParkTime is closed, which also makes the disk driver flush its file.
+// piece then follows without a gap (continuing the same chunk when it comes within kTailWait),
+// and the `disk` driver, which starts its file anew at every SDL open, keeps one file for a
+// playlist. A parked output that is not taken up within kParkTime is closed, which also makes
+// the disk driver flush its file.
 
 namespace {
 
 constexpr auto kParkTime = std::chrono::milliseconds(500);
+constexpr auto kTailWait = std::chrono::milliseconds(100);
 constexpr int kChunkFrames = 1024;
 
 struct SdlOutput {
@@ -61,13 +67,24 @@ void SDLCALL audio_callback(void* userdata, Uint8* stream, int len) {
     SdlOutput& out = *static_cast<SdlOutput*>(userdata);
     const auto size = static_cast<std::size_t>(len);
     std::size_t filled = 0;
+    std::chrono::steady_clock::time_point tail_deadline{};
+    bool tail_waited = false;
     std::unique_lock lock(out.mutex);
     while (filled < size && !out.closing) {
         if (out.source) {
             filled += out.source->pull({stream + filled, size - filled});
             if (filled == size) break;
         }
-        out.cv.wait(lock);
+        if (filled == 0) {
+            out.cv.wait(lock);
+            continue;
+        }
+        // Part of the chunk is there (rule 3): one last look after the wait, then it goes out.
+        if (tail_waited) break;
+        if (tail_deadline == std::chrono::steady_clock::time_point{}) {
+            tail_deadline = std::chrono::steady_clock::now() + kTailWait;
+        }
+        tail_waited = out.cv.wait_until(lock, tail_deadline) == std::cv_status::timeout;
     }
     if (filled < size) std::memset(stream + filled, out.silence, size - filled);
 }
