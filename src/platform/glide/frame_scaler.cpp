@@ -1,0 +1,393 @@
+// The frame scaler: geometry, gamma tables, the row loop, and the portable row routines.
+#include "platform/glide/frame_scaler.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "platform/glide/frame_scaler_kernels.h"
+
+namespace {
+
+int red_of(std::uint16_t p) { return p >> 11; }
+int green_of(std::uint16_t p) { return (p >> 5) & 63; }
+int blue_of(std::uint16_t p) { return p & 31; }
+
+// A neighbour counts only where it is within one step of the centre: the ordered dither never
+// moves a channel further, and anything further is an edge to keep.
+int kept(int neighbour, int centre) {
+    const int d = neighbour - centre;
+    return d >= -1 && d <= 1 ? neighbour : centre;
+}
+
+int row_sum(const std::uint16_t* src, int x, int (*channel)(std::uint16_t)) {
+    const int c = channel(src[x]);
+    return 2 * c + kept(channel(src[x - 2]), c) + 2 * kept(channel(src[x - 1]), c) +
+           2 * kept(channel(src[x + 1]), c) + kept(channel(src[x + 2]), c);
+}
+
+void portable_row_sums(const std::uint16_t* src, int width, std::uint16_t* red,
+                       std::uint16_t* green, std::uint16_t* blue) {
+    for (int x = 0; x < width; ++x) {
+        red[x] = static_cast<std::uint16_t>(row_sum(src, x, red_of));
+        green[x] = static_cast<std::uint16_t>(row_sum(src, x, green_of));
+        blue[x] = static_cast<std::uint16_t>(row_sum(src, x, blue_of));
+    }
+}
+
+int column_sum(const std::uint16_t* const rows[5], const std::uint16_t* const sums[5], int x,
+               int (*channel)(std::uint16_t)) {
+    static constexpr int kWeight[5] = {1, 2, 2, 2, 1};
+    const int c = channel(rows[2][x]);
+    const int own = sums[2][x];
+    int total = 0;
+    for (int i = 0; i < 5; ++i) {
+        const int d = channel(rows[i][x]) - c;
+        total += kWeight[i] * (d >= -1 && d <= 1 ? sums[i][x] : own);
+    }
+    // From sixty-fourths of a step to the tables' sixteenths, rounded.
+    return (total + 2) >> 2;
+}
+
+void portable_row_finish(const std::uint16_t* const rows[5], const std::uint16_t* const sums[15],
+                         int width, const GammaTables& t, std::uint32_t* out) {
+    const std::uint16_t* const red[5] = {sums[0], sums[3], sums[6], sums[9], sums[12]};
+    const std::uint16_t* const green[5] = {sums[1], sums[4], sums[7], sums[10], sums[13]};
+    const std::uint16_t* const blue[5] = {sums[2], sums[5], sums[8], sums[11], sums[14]};
+    for (int x = 0; x < width; ++x) {
+        out[x] = t.red[column_sum(rows, red, x, red_of)] |
+                 t.green[column_sum(rows, green, x, green_of)] |
+                 t.blue[column_sum(rows, blue, x, blue_of)];
+    }
+}
+
+void portable_blend_rows(const std::uint32_t* a, const std::uint32_t* b, int count, int weight,
+                         std::uint32_t* out) {
+    for (int i = 0; i < count; ++i) out[i] = blend_pixel(a[i], b[i], weight);
+}
+
+void portable_scale_row(const std::uint32_t* row, const std::int32_t* index,
+                        const std::int32_t* weight, int count, std::uint32_t* out) {
+    for (int i = 0; i < count; ++i) {
+        out[i] = blend_pixel(row[index[i]], row[index[i] + 1], weight[i]);
+    }
+}
+
+// The average of each byte over `count` pixels `step` apart, rounded.
+std::uint32_t average(const std::uint32_t* p, int count, std::ptrdiff_t step) {
+    std::uint32_t sum[4] = {};
+    for (int i = 0; i < count; ++i) {
+        const std::uint32_t v = p[i * step];
+        for (int c = 0; c < 4; ++c) sum[c] += (v >> (8 * c)) & 255u;
+    }
+    std::uint32_t out = 0;
+    const std::uint32_t n = static_cast<std::uint32_t>(count);
+    for (int c = 0; c < 4; ++c) out |= ((sum[c] + n / 2) / n) << (8 * c);
+    return out;
+}
+
+// Target position d of `target` positions over `source` ones, by pixel centres: an
+// enlargement blends the two source pixels around the centre (held at the edges, so nothing
+// from outside the frame bleeds in); a reduction averages the source pixels it covers.
+FrameScaler::AxisPlan plan_axis(int source, int target) {
+    FrameScaler::AxisPlan plan;
+    plan.linear = target >= source;
+    const int padded = target + kScalerPad;
+    plan.index.resize(static_cast<std::size_t>(padded));
+    plan.weight.resize(static_cast<std::size_t>(padded));
+    for (int d = 0; d < target; ++d) {
+        std::int32_t index = 0, weight = 0;
+        if (plan.linear) {
+            // Source position of the target pixel's centre in 1/65536 pixels, minus half a
+            // pixel: the left neighbour's index and the weight of the right one.
+            const std::int64_t centre =
+                (std::int64_t{2 * d + 1} * source * 65536) / (std::int64_t{2} * target) - 32768;
+            if (centre > 0) {
+                index = static_cast<std::int32_t>(centre >> 16);
+                weight = static_cast<std::int32_t>((centre >> 8) & 255);
+            }
+            if (source == 1) {
+                index = 0;
+                weight = 0;
+            } else if (index >= source - 1) {
+                index = source - 2;
+                weight = 256;
+            }
+        } else {
+            const std::int64_t first = std::int64_t{d} * source / target;
+            const std::int64_t end = std::int64_t{d + 1} * source / target;
+            index = static_cast<std::int32_t>(first);
+            weight = static_cast<std::int32_t>(std::max<std::int64_t>(end - first, 1));
+        }
+        plan.index[static_cast<std::size_t>(d)] = index;
+        plan.weight[static_cast<std::size_t>(d)] = weight;
+    }
+    // The padding repeats the last position, so vector reads past the end stay in the row.
+    for (int d = target; d < padded; ++d) {
+        plan.index[static_cast<std::size_t>(d)] = target > 0 ? plan.index[target - 1] : 0;
+        plan.weight[static_cast<std::size_t>(d)] = 0;
+    }
+    return plan;
+}
+
+int round_up(int v, int to) { return (v + to - 1) / to * to; }
+
+// The pixel that stands for position i (at most two outside 0..n-1) beyond a frame's edge: the
+// one a dither period (4) further in, so that a flat dithered area stays flat to its edges.
+// Frames too small for that repeat their edge pixel.
+int beyond_edge(int i, int n) {
+    if (n < 4) return std::clamp(i, 0, n - 1);
+    if (i < 0) return i + 4;
+    if (i >= n) return i - 4;
+    return i;
+}
+
+}  // namespace
+
+const ScalerRoutines kPortableScaler = {portable_row_sums, portable_row_finish, portable_blend_rows,
+                                        portable_scale_row};
+
+bool scaler_isa_available(ScalerIsa isa) {
+    switch (isa) {
+        case ScalerIsa::kPortable:
+        case ScalerIsa::kBest:
+            return true;
+        case ScalerIsa::kAvx2:
+            return avx2_scaler() != nullptr;
+        case ScalerIsa::kAvx512:
+            return avx512_scaler() != nullptr;
+    }
+    return false;
+}
+
+bool pixel_layout_valid(const PixelLayout& l) {
+    const int shifts[3] = {l.red_shift, l.green_shift, l.blue_shift};
+    std::uint32_t used = 0;
+    for (int s : shifts) {
+        if (s < 0 || s > 24 || s % 8 != 0) return false;
+        const std::uint32_t mask = 0xFFu << s;
+        if (used & mask) return false;
+        used |= mask;
+    }
+    return (l.fill & used) == 0;
+}
+
+PictureRect letterbox(int source_width, int source_height, int target_width, int target_height) {
+    if (source_width <= 0 || source_height <= 0 || target_width <= 0 || target_height <= 0) {
+        return {};
+    }
+    PictureRect r;
+    const std::int64_t wide = std::int64_t{target_width} * source_height;
+    const std::int64_t tall = std::int64_t{target_height} * source_width;
+    if (wide >= tall) {
+        // The window is wider than the frame: full height, bars left and right.
+        r.height = target_height;
+        r.width = static_cast<int>((tall + source_height / 2) / source_height);
+    } else {
+        r.width = target_width;
+        r.height = static_cast<int>((wide + source_width / 2) / source_width);
+    }
+    r.width = std::clamp(r.width, 1, target_width);
+    r.height = std::clamp(r.height, 1, target_height);
+    r.x = (target_width - r.width) / 2;
+    r.y = (target_height - r.height) / 2;
+    return r;
+}
+
+FrameScaler::FrameScaler() : routines_(&kPortableScaler) { select(ScalerIsa::kBest); }
+
+bool FrameScaler::select(ScalerIsa isa) {
+    const ScalerRoutines* r = nullptr;
+    switch (isa) {
+        case ScalerIsa::kPortable:
+            r = &kPortableScaler;
+            break;
+        case ScalerIsa::kAvx2:
+            r = avx2_scaler();
+            break;
+        case ScalerIsa::kAvx512:
+            r = avx512_scaler();
+            break;
+        case ScalerIsa::kBest:
+            r = avx512_scaler();
+            if (!r) r = avx2_scaler();
+            if (!r) r = &kPortableScaler;
+            break;
+    }
+    if (!r) return false;
+    routines_ = r;
+    return true;
+}
+
+bool FrameScaler::set_layout(const PixelLayout& layout) {
+    if (!pixel_layout_valid(layout)) return false;
+    if (!(layout == layout_)) {
+        layout_ = layout;
+        tables_valid_ = false;
+        geometry_valid_ = false;  // the bars carry the fill bits
+    }
+    return true;
+}
+
+void FrameScaler::prepare_tables() {
+    const double gamma = glide_display_gamma();
+    if (tables_valid_ && gamma == table_gamma_) return;
+    // The board widens a channel by repeating its top bits; a smoothed channel lies between
+    // two such values and is interpolated, then goes through the same gamma curve as
+    // glide_frame_to_rgb, so that whole steps come out exactly as they do there.
+    auto make = [gamma](int bits, int shift, std::uint32_t fill) {
+        const int top = (1 << bits) - 1;
+        auto widen = [bits](int v) { return (v << (8 - bits)) | (v >> (2 * bits - 8)); };
+        std::vector<std::uint32_t> table((static_cast<std::size_t>(top) << kGammaIndexBits) + 1);
+        for (std::size_t i = 0; i < table.size(); ++i) {
+            const int step = static_cast<int>(i >> kGammaIndexBits);
+            const int part = static_cast<int>(i & ((1u << kGammaIndexBits) - 1));
+            const int low = widen(step), high = widen(std::min(step + 1, top));
+            const double v8 = low + (high - low) * part / double(1 << kGammaIndexBits);
+            const double v = 255.0 * std::pow(v8 / 255.0, 1.0 / gamma);
+            table[i] = (static_cast<std::uint32_t>(std::lround(v)) << shift) | fill;
+        }
+        return table;
+    };
+    red_ = make(5, layout_.red_shift, 0);
+    green_ = make(6, layout_.green_shift, 0);
+    blue_ = make(5, layout_.blue_shift, layout_.fill);
+    table_gamma_ = gamma;
+    tables_valid_ = true;
+}
+
+void FrameScaler::smooth_into(const GlideFrameView& frame) {
+    prepare_tables();
+    const int w = frame.width, h = frame.height;
+    if (w != smoothed_width_ || h != smoothed_height_) {
+        smoothed_width_ = w;
+        smoothed_height_ = h;
+        smoothed_.assign(static_cast<std::size_t>(w) * h + 2 * kScalerPad, 0);
+        ring_stride_ = round_up(w, kScalerPad) + 2 * kScalerPad;
+        ring_source_.assign(static_cast<std::size_t>(ring_stride_) * 5, 0);
+        ring_sums_.assign(static_cast<std::size_t>(ring_stride_) * 15, 0);
+    }
+    auto slot_source = [this](int y) { return ring_source_.data() + (y % 5) * ring_stride_ + 2; };
+    auto slot_sums = [this](int y, int c) {
+        return ring_sums_.data() + ((y % 5) * 3 + c) * ring_stride_;
+    };
+    // A source row enters the ring padded past its ends, then gets its sums.
+    auto load = [&](int y) {
+        const std::uint16_t* src = frame.pixels + static_cast<std::ptrdiff_t>(y) * frame.stride;
+        std::uint16_t* row = slot_source(y);
+        row[-2] = src[beyond_edge(-2, w)];
+        row[-1] = src[beyond_edge(-1, w)];
+        std::memcpy(row, src, static_cast<std::size_t>(w) * sizeof(std::uint16_t));
+        row[w] = src[beyond_edge(w, w)];
+        row[w + 1] = src[beyond_edge(w + 1, w)];
+        // What lies further is read only by vector lanes whose results are never used.
+        std::fill(row + w + 2, row + ring_stride_ - 2, src[w - 1]);
+        routines_->smooth_row_sums(row, w, slot_sums(y, 0), slot_sums(y, 1), slot_sums(y, 2));
+        ring_rows_[y % 5] = y;
+    };
+    ring_rows_.fill(-1);
+    const GammaTables tables{red_.data(), green_.data(), blue_.data()};
+    for (int y = 0; y < h; ++y) {
+        const std::uint16_t* rows[5];
+        const std::uint16_t* sums[15];
+        // The five rows around y are always five consecutive ones or fewer, so they never
+        // share a slot of the ring.
+        for (int i = 0; i < 5; ++i) {
+            const int r = beyond_edge(y + i - 2, h);
+            if (ring_rows_[r % 5] != r) load(r);
+            rows[i] = slot_source(r);
+            for (int c = 0; c < 3; ++c) sums[i * 3 + c] = slot_sums(r, c);
+        }
+        routines_->smooth_row_finish(rows, sums, w, tables,
+                                     smoothed_.data() + static_cast<std::ptrdiff_t>(y) * w);
+    }
+}
+
+void FrameScaler::smooth(const GlideFrameView& frame, const PixelTarget& target) {
+    if (!frame.pixels || frame.width <= 0 || frame.height <= 0 || !target.pixels ||
+        target.width < frame.width || target.height < frame.height) {
+        return;
+    }
+    smooth_into(frame);
+    for (int y = 0; y < frame.height; ++y) {
+        auto* out = reinterpret_cast<std::uint32_t*>(
+            reinterpret_cast<std::uint8_t*>(target.pixels) + y * target.pitch);
+        std::memcpy(out, smoothed_.data() + static_cast<std::ptrdiff_t>(y) * frame.width,
+                    static_cast<std::size_t>(frame.width) * sizeof(std::uint32_t));
+    }
+}
+
+void FrameScaler::plan_geometry(const GlideFrameView& frame, const PixelTarget& target) {
+    key_source_width_ = frame.width;
+    key_source_height_ = frame.height;
+    key_target_ = target;
+    rect_ = letterbox(frame.width, frame.height, target.width, target.height);
+    columns_ = plan_axis(frame.width, rect_.width);
+    rows_ = plan_axis(frame.height, rect_.height);
+    row_buffer_.assign(static_cast<std::size_t>(frame.width) + 2 * kScalerPad, 0);
+    geometry_valid_ = true;
+}
+
+void FrameScaler::write_bars(const PixelTarget& target) const {
+    const std::uint32_t black = layout_.fill;
+    for (int y = 0; y < target.height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(
+            reinterpret_cast<std::uint8_t*>(target.pixels) + y * target.pitch);
+        if (y < rect_.y || y >= rect_.y + rect_.height) {
+            std::fill(row, row + target.width, black);
+        } else {
+            std::fill(row, row + rect_.x, black);
+            std::fill(row + rect_.x + rect_.width, row + target.width, black);
+        }
+    }
+}
+
+PictureRect FrameScaler::draw(const GlideFrameView& frame, const PixelTarget& target, bool* whole) {
+    if (whole) *whole = false;
+    if (!frame.pixels || frame.width <= 0 || frame.height <= 0 || !target.pixels ||
+        target.width <= 0 || target.height <= 0) {
+        return {};
+    }
+    const bool same = geometry_valid_ && key_source_width_ == frame.width &&
+                      key_source_height_ == frame.height && key_target_.pixels == target.pixels &&
+                      key_target_.width == target.width && key_target_.height == target.height &&
+                      key_target_.pitch == target.pitch;
+    if (!same) plan_geometry(frame, target);
+    smooth_into(frame);
+    if (!same) {
+        write_bars(target);
+        if (whole) *whole = true;
+    }
+
+    const int sw = frame.width;
+    const std::uint32_t* source = smoothed_.data();
+    std::uint32_t* buffer = row_buffer_.data();
+    for (int y = 0; y < rect_.height; ++y) {
+        const std::int32_t first = rows_.index[static_cast<std::size_t>(y)];
+        const std::int32_t weight = rows_.weight[static_cast<std::size_t>(y)];
+        const std::uint32_t* row = source + static_cast<std::ptrdiff_t>(first) * sw;
+        if (!rows_.linear) {
+            for (int x = 0; x < sw; ++x) buffer[x] = average(row + x, weight, sw);
+            row = buffer;
+        } else if (weight == 256) {
+            row += sw;
+        } else if (weight != 0) {
+            routines_->blend_rows(row, row + sw, sw, weight, buffer);
+            row = buffer;
+        }
+        auto* out =
+            reinterpret_cast<std::uint32_t*>(reinterpret_cast<std::uint8_t*>(target.pixels) +
+                                             (rect_.y + y) * target.pitch) +
+            rect_.x;
+        if (columns_.linear) {
+            routines_->scale_row(row, columns_.index.data(), columns_.weight.data(), rect_.width,
+                                 out);
+        } else {
+            for (int x = 0; x < rect_.width; ++x) {
+                out[x] = average(row + columns_.index[static_cast<std::size_t>(x)],
+                                 columns_.weight[static_cast<std::size_t>(x)], 1);
+            }
+        }
+    }
+    return rect_;
+}
