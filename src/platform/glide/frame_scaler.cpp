@@ -9,55 +9,44 @@
 
 namespace {
 
-int red_of(std::uint16_t p) { return p >> 11; }
-int green_of(std::uint16_t p) { return (p >> 5) & 63; }
-int blue_of(std::uint16_t p) { return p & 31; }
-
 // A neighbour counts only where it is within one step of the centre: the ordered dither never
 // moves a channel further, and anything further is an edge to keep.
-int kept(int neighbour, int centre) {
-    const int d = neighbour - centre;
-    return d >= -1 && d <= 1 ? neighbour : centre;
-}
+bool near(int a, int b, int step) { return a - b >= -step && a - b <= step; }
 
-int row_sum(const std::uint16_t* src, int x, int (*channel)(std::uint16_t)) {
-    const int c = channel(src[x]);
-    return 2 * c + kept(channel(src[x - 2]), c) + 2 * kept(channel(src[x - 1]), c) +
-           2 * kept(channel(src[x + 1]), c) + kept(channel(src[x + 2]), c);
-}
-
-void portable_row_sums(const std::uint16_t* src, int width, std::uint16_t* red,
-                       std::uint16_t* green, std::uint16_t* blue) {
+void portable_row_sums(const std::uint16_t* src, int width, std::uint16_t* const sums[3]) {
+    static constexpr int kShift[3] = {11, 5, 0};
+    static constexpr int kMask[3] = {31, 63, 31};
     for (int x = 0; x < width; ++x) {
-        red[x] = static_cast<std::uint16_t>(row_sum(src, x, red_of));
-        green[x] = static_cast<std::uint16_t>(row_sum(src, x, green_of));
-        blue[x] = static_cast<std::uint16_t>(row_sum(src, x, blue_of));
+        for (int k = 0; k < 3; ++k) {
+            auto at = [&](int dx) { return (src[x + dx] >> kShift[k]) & kMask[k]; };
+            const int c = at(0);
+            int sum = 2 * c;
+            for (int dx : {-2, -1, 1, 2}) {
+                const int weight = dx == -1 || dx == 1 ? 2 : 1;
+                sum += weight * (near(at(dx), c, 1) ? at(dx) : c);
+            }
+            sums[k][x] = static_cast<std::uint16_t>(sum);
+        }
     }
 }
 
-int column_sum(const std::uint16_t* const rows[5], const std::uint16_t* const sums[5], int x,
-               int (*channel)(std::uint16_t)) {
+void portable_row_finish(const std::uint16_t* const sums[15], int width, const GammaTables& t,
+                         std::uint32_t* out) {
     static constexpr int kWeight[5] = {1, 2, 2, 2, 1};
-    const int c = channel(rows[2][x]);
-    const int own = sums[2][x];
-    int total = 0;
-    for (int i = 0; i < 5; ++i) {
-        const int d = channel(rows[i][x]) - c;
-        total += kWeight[i] * (d >= -1 && d <= 1 ? sums[i][x] : own);
-    }
-    // From sixty-fourths of a step to the tables' sixteenths, rounded.
-    return (total + 2) >> 2;
-}
-
-void portable_row_finish(const std::uint16_t* const rows[5], const std::uint16_t* const sums[15],
-                         int width, const GammaTables& t, std::uint32_t* out) {
-    const std::uint16_t* const red[5] = {sums[0], sums[3], sums[6], sums[9], sums[12]};
-    const std::uint16_t* const green[5] = {sums[1], sums[4], sums[7], sums[10], sums[13]};
-    const std::uint16_t* const blue[5] = {sums[2], sums[5], sums[8], sums[11], sums[14]};
+    const std::uint32_t* const tables[3] = {t.red, t.green, t.blue};
     for (int x = 0; x < width; ++x) {
-        out[x] = t.red[column_sum(rows, red, x, red_of)] |
-                 t.green[column_sum(rows, green, x, green_of)] |
-                 t.blue[column_sum(rows, blue, x, blue_of)];
+        std::uint32_t pixel = 0;
+        for (int k = 0; k < 3; ++k) {
+            const int own = sums[6 + k][x];
+            int total = 0;
+            for (int i = 0; i < 5; ++i) {
+                const int s = sums[3 * i + k][x];
+                total += kWeight[i] * (near(s, own, kSumStep) ? s : own);
+            }
+            // From sixty-fourths of a step to the tables' sixteenths, rounded.
+            pixel |= tables[k][(total + 2) >> 2];
+        }
+        out[x] = pixel;
     }
 }
 
@@ -104,14 +93,14 @@ FrameScaler::AxisPlan plan_axis(int source, int target) {
                 (std::int64_t{2 * d + 1} * source * 65536) / (std::int64_t{2} * target) - 32768;
             if (centre > 0) {
                 index = static_cast<std::int32_t>(centre >> 16);
-                weight = static_cast<std::int32_t>((centre >> 8) & 255);
+                weight = static_cast<std::int32_t>((centre >> (16 - kBlendBits)) &
+                                                   ((1 << kBlendBits) - 1));
             }
-            if (source == 1) {
-                index = 0;
+            if (index >= source - 1) {
+                // Past the last pixel's centre: that pixel alone (its right neighbour, read
+                // from the padding, has no weight).
+                index = source - 1;
                 weight = 0;
-            } else if (index >= source - 1) {
-                index = source - 2;
-                weight = 256;
             }
         } else {
             const std::int64_t first = std::int64_t{d} * source / target;
@@ -232,26 +221,42 @@ bool FrameScaler::set_layout(const PixelLayout& layout) {
 void FrameScaler::prepare_tables() {
     const double gamma = glide_display_gamma();
     if (tables_valid_ && gamma == table_gamma_) return;
-    // The board widens a channel by repeating its top bits; a smoothed channel lies between
-    // two such values and is interpolated, then goes through the same gamma curve as
-    // glide_frame_to_rgb, so that whole steps come out exactly as they do there.
-    auto make = [gamma](int bits, int shift, std::uint32_t fill) {
+    // The board widens a channel by repeating its top bits, and glide_frame_to_rgb sends that
+    // through the gamma curve; whole steps come out exactly as there. A smoothed channel lies
+    // between two steps: the curve there is the chord plus a parabola through the true value
+    // at the midpoint (close enough to the curve, and cheap to compute in vector registers).
+    auto curve = [gamma](int bits) {
         const int top = (1 << bits) - 1;
         auto widen = [bits](int v) { return (v << (8 - bits)) | (v >> (2 * bits - 8)); };
-        std::vector<std::uint32_t> table((static_cast<std::size_t>(top) << kGammaIndexBits) + 1);
-        for (std::size_t i = 0; i < table.size(); ++i) {
-            const int step = static_cast<int>(i >> kGammaIndexBits);
-            const int part = static_cast<int>(i & ((1u << kGammaIndexBits) - 1));
-            const int low = widen(step), high = widen(std::min(step + 1, top));
-            const double v8 = low + (high - low) * part / double(1 << kGammaIndexBits);
-            const double v = 255.0 * std::pow(v8 / 255.0, 1.0 / gamma);
-            table[i] = (static_cast<std::uint32_t>(std::lround(v)) << shift) | fill;
+        auto corrected = [gamma](double v8) { return 255.0 * std::pow(v8 / 255.0, 1.0 / gamma); };
+        GammaCurve g{};
+        for (int c = 0; c <= top; ++c)
+            g.base[c] = static_cast<std::uint16_t>(std::lround(corrected(widen(c))));
+        for (int c = 0; c <= top; ++c) {
+            const int next = std::min(c + 1, top);
+            g.rise[c] = static_cast<std::uint16_t>(g.base[next] - g.base[c]);
+            const double middle = corrected((widen(c) + widen(next)) / 2.0);
+            const long bulge = std::lround(4.0 * (middle - g.base[c] - g.rise[c] / 2.0));
+            g.bulge[c] = static_cast<std::uint16_t>(std::clamp(bulge, 0L, 255L));
         }
-        return table;
+        return g;
     };
-    red_ = make(5, layout_.red_shift, 0);
-    green_ = make(6, layout_.green_shift, 0);
-    blue_ = make(5, layout_.blue_shift, layout_.fill);
+    curves_[0] = curve(5);
+    curves_[1] = curve(6);
+    curves_[2] = curve(5);
+    auto table = [](const GammaCurve& g, int bits, int shift, std::uint32_t fill) {
+        std::vector<std::uint32_t> t(
+            (static_cast<std::size_t>((1 << bits) - 1) << kGammaIndexBits) + 1);
+        for (std::size_t i = 0; i < t.size(); ++i) {
+            t[i] =
+                (static_cast<std::uint32_t>(gamma_curve_value(g, static_cast<int>(i))) << shift) |
+                fill;
+        }
+        return t;
+    };
+    red_ = table(curves_[0], 5, layout_.red_shift, 0);
+    green_ = table(curves_[1], 6, layout_.green_shift, 0);
+    blue_ = table(curves_[2], 5, layout_.blue_shift, layout_.fill);
     table_gamma_ = gamma;
     tables_valid_ = true;
 }
@@ -268,8 +273,8 @@ void FrameScaler::smooth_into(const GlideFrameView& frame) {
         ring_sums_.assign(static_cast<std::size_t>(ring_stride_) * 15, 0);
     }
     auto slot_source = [this](int y) { return ring_source_.data() + (y % 5) * ring_stride_ + 2; };
-    auto slot_sums = [this](int y, int c) {
-        return ring_sums_.data() + ((y % 5) * 3 + c) * ring_stride_;
+    auto slot_sums = [this](int y, int k) {
+        return ring_sums_.data() + ((y % 5) * 3 + k) * ring_stride_;
     };
     // A source row enters the ring padded past its ends, then gets its sums.
     auto load = [&](int y) {
@@ -282,23 +287,24 @@ void FrameScaler::smooth_into(const GlideFrameView& frame) {
         row[w + 1] = src[beyond_edge(w + 1, w)];
         // What lies further is read only by vector lanes whose results are never used.
         std::fill(row + w + 2, row + ring_stride_ - 2, src[w - 1]);
-        routines_->smooth_row_sums(row, w, slot_sums(y, 0), slot_sums(y, 1), slot_sums(y, 2));
+        std::uint16_t* const sums[3] = {slot_sums(y, 0), slot_sums(y, 1), slot_sums(y, 2)};
+        routines_->smooth_row_sums(row, w, sums);
         ring_rows_[y % 5] = y;
     };
     ring_rows_.fill(-1);
-    const GammaTables tables{red_.data(), green_.data(), blue_.data()};
+    const GammaTables tables{red_.data(),        green_.data(),     blue_.data(),
+                             curves_.data(),     layout_.red_shift, layout_.green_shift,
+                             layout_.blue_shift, layout_.fill};
     for (int y = 0; y < h; ++y) {
-        const std::uint16_t* rows[5];
         const std::uint16_t* sums[15];
         // The five rows around y are always five consecutive ones or fewer, so they never
         // share a slot of the ring.
         for (int i = 0; i < 5; ++i) {
             const int r = beyond_edge(y + i - 2, h);
             if (ring_rows_[r % 5] != r) load(r);
-            rows[i] = slot_source(r);
-            for (int c = 0; c < 3; ++c) sums[i * 3 + c] = slot_sums(r, c);
+            for (int k = 0; k < 3; ++k) sums[i * 3 + k] = slot_sums(r, k);
         }
-        routines_->smooth_row_finish(rows, sums, w, tables,
+        routines_->smooth_row_finish(sums, w, tables,
                                      smoothed_.data() + static_cast<std::ptrdiff_t>(y) * w);
     }
 }
@@ -360,25 +366,12 @@ PictureRect FrameScaler::draw(const GlideFrameView& frame, const PixelTarget& ta
     }
 
     const int sw = frame.width;
-    const std::uint32_t* source = smoothed_.data();
-    std::uint32_t* buffer = row_buffer_.data();
-    for (int y = 0; y < rect_.height; ++y) {
-        const std::int32_t first = rows_.index[static_cast<std::size_t>(y)];
-        const std::int32_t weight = rows_.weight[static_cast<std::size_t>(y)];
-        const std::uint32_t* row = source + static_cast<std::ptrdiff_t>(first) * sw;
-        if (!rows_.linear) {
-            for (int x = 0; x < sw; ++x) buffer[x] = average(row + x, weight, sw);
-            row = buffer;
-        } else if (weight == 256) {
-            row += sw;
-        } else if (weight != 0) {
-            routines_->blend_rows(row, row + sw, sw, weight, buffer);
-            row = buffer;
-        }
-        auto* out =
-            reinterpret_cast<std::uint32_t*>(reinterpret_cast<std::uint8_t*>(target.pixels) +
-                                             (rect_.y + y) * target.pitch) +
-            rect_.x;
+    auto output_row = [&](int y) {
+        return reinterpret_cast<std::uint32_t*>(reinterpret_cast<std::uint8_t*>(target.pixels) +
+                                                (rect_.y + y) * target.pitch) +
+               rect_.x;
+    };
+    auto across = [&](const std::uint32_t* row, std::uint32_t* out) {
         if (columns_.linear) {
             routines_->scale_row(row, columns_.index.data(), columns_.weight.data(), rect_.width,
                                  out);
@@ -388,6 +381,39 @@ PictureRect FrameScaler::draw(const GlideFrameView& frame, const PixelTarget& ta
                                  columns_.weight[static_cast<std::size_t>(x)], 1);
             }
         }
+    };
+    auto source_row = [&](int y) { return smoothed_.data() + static_cast<std::ptrdiff_t>(y) * sw; };
+    if (!rows_.linear) {
+        // Reducing: each output row averages a run of source rows, then goes across.
+        for (int y = 0; y < rect_.height; ++y) {
+            const std::uint32_t* first = source_row(rows_.index[static_cast<std::size_t>(y)]);
+            const int run = rows_.weight[static_cast<std::size_t>(y)];
+            for (int x = 0; x < sw; ++x)
+                row_buffer_[static_cast<std::size_t>(x)] = average(first + x, run, sw);
+            across(row_buffer_.data(), output_row(y));
+        }
+        return rect_;
+    }
+    // Enlarging: each source row is scaled across once (into one of two slots, by its parity),
+    // and output rows blend two such rows, which costs less than scaling every output row.
+    const std::size_t slot_size = static_cast<std::size_t>(rect_.width) + kScalerPad;
+    if (scaled_.size() < 2 * slot_size) scaled_.resize(2 * slot_size);
+    int held[2] = {-1, -1};
+    auto scaled = [&](int r) {
+        std::uint32_t* slot = scaled_.data() + (r & 1) * slot_size;
+        if (held[r & 1] != r) {
+            across(source_row(r), slot);
+            held[r & 1] = r;
+        }
+        return slot;
+    };
+    for (int y = 0; y < rect_.height; ++y) {
+        const int first = rows_.index[static_cast<std::size_t>(y)];
+        const int weight = rows_.weight[static_cast<std::size_t>(y)];
+        // A row on a source row's centre is that row alone (its blend by 0 is itself, and
+        // goes out through the same stores).
+        const std::uint32_t* second = weight == 0 ? scaled(first) : scaled(first + 1);
+        routines_->blend_rows(scaled(first), second, rect_.width, weight, output_row(y));
     }
     return rect_;
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/glide/frame_scaler_kernels.h"
 #include "platform/glide/glide_present.h"
 
 // Where the three 8-bit channels sit in a 32-bit pixel, and the bits every pixel carries besides
@@ -92,6 +93,7 @@ private:
     // Gamma tables indexed by a channel in sixteenths of a 565 step, already in place in the
     // pixel; the blue one carries the fill bits.
     std::vector<std::uint32_t> red_, green_, blue_;
+    std::array<GammaCurve, 3> curves_{};
 
     // The smoothed frame (with room for vector reads past the last row), and the rows the
     // smoothing works on: five padded RGB565 rows and their horizontal sums per channel.
@@ -109,4 +111,5 @@ private:
     PictureRect rect_;
     AxisPlan columns_, rows_;
     std::vector<std::uint32_t> row_buffer_;
+    std::vector<std::uint32_t> scaled_;
 };

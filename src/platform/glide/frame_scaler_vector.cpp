@@ -6,6 +6,8 @@
 
 #include <immintrin.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <initializer_list>
 
 namespace scaler_avx512 {
