@@ -74,15 +74,17 @@ const ScalerRoutines* avx512_scaler();
 constexpr int kBlendBits = 6;
 
 // One byte-wise blend of two pixels, shared by every routine so that all round alike: the sum
-// a vector's multiply-add of byte pairs forms, a (128 - w) + b w, rounded.
+// a vector's multiply-add of byte pairs forms, (a (64 - w) + b w + 32) / 64. Two bytes at a
+// time in 16-bit fields, which never carry into each other (255 * 64 + 32 < 65536).
 inline std::uint32_t blend_pixel(std::uint32_t a, std::uint32_t b, int w) {
-    std::uint32_t out = 0;
-    for (int shift = 0; shift < 32; shift += 8) {
-        const int ca = static_cast<int>((a >> shift) & 255u);
-        const int cb = static_cast<int>((b >> shift) & 255u);
-        const int v =
-            (ca * ((1 << kBlendBits) - w) + cb * w + (1 << (kBlendBits - 1))) >> kBlendBits;
-        out |= static_cast<std::uint32_t>(v) << shift;
-    }
-    return out;
+    constexpr std::uint32_t kFields = 0x00FF00FFu;
+    constexpr std::uint32_t kHalf = 0x00010001u << (kBlendBits - 1);
+    const std::uint32_t keep = static_cast<std::uint32_t>((1 << kBlendBits) - w);
+    const std::uint32_t take = static_cast<std::uint32_t>(w);
+    const std::uint32_t even =
+        (((a & kFields) * keep + (b & kFields) * take + kHalf) >> kBlendBits) & kFields;
+    const std::uint32_t odd =
+        ((((a >> 8) & kFields) * keep + ((b >> 8) & kFields) * take + kHalf) >> kBlendBits) &
+        kFields;
+    return even | (odd << 8);
 }
