@@ -1,6 +1,7 @@
 // Cost of presenting one star-field frame: the whole scaler (smoothing, gamma, scaling,
 // letterbox) into a 1920x1080 XRGB8888 surface, and the smoothing alone, per routine (portable,
-// AVX2, AVX-512). LUMIVEX_BENCH_PNG=DIR saves each scaled picture there, for looking at.
+// AVX2, AVX-512), against the conversion the GPU path used to do. LUMIVEX_BENCH_PNG=DIR saves
+// each scaled picture there, for looking at.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -108,6 +109,14 @@ void BM_Smooth(benchmark::State& state, ScalerIsa isa) {
     }
 }
 
+// What the GPU path did on the processor before the smoothing: 24-bit RGB through the gamma
+// table, for the renderer to upload (compare with BM_Smooth, which the GPU path does now).
+void BM_RgbConversion(benchmark::State& state) {
+    const GlideFrame& f = scene_frame(static_cast<int>(state.range(0)));
+    const GlideFrameView view{f.pixels.data(), f.width, f.height, f.width};
+    for (auto _ : state) benchmark::DoNotOptimize(glide_frame_to_rgb(view));
+}
+
 void sizes(benchmark::internal::Benchmark* b) {
     b->Args({0, 1920, 1080})->Args({2, 1920, 1080})->Args({0, 1280, 1024})->Args({0, 2560, 1440});
     b->Args({0, 3840, 2160})->Args({0, 320, 240})->Unit(benchmark::kMicrosecond);
@@ -127,5 +136,7 @@ BENCHMARK_CAPTURE(BM_Smooth, avx512, ScalerIsa::kAvx512)
     ->Arg(0)
     ->Arg(2)
     ->Unit(benchmark::kMicrosecond);
+
+BENCHMARK(BM_RgbConversion)->Arg(0)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

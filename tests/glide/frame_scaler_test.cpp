@@ -193,6 +193,14 @@ TEST(FrameScaler, AtItsOwnSizeAFrameComesOutAsTheGammaConversionGivesIt) {
         }
     }
     EXPECT_GT(compared, 50);
+    // What a GPU is given is the same picture, written straight into a buffer of exactly its
+    // size.
+    std::vector<std::uint32_t> tight(static_cast<std::size_t>(w) * h);
+    scaler.smooth(view, PixelTarget{tight.data(), w, h, std::ptrdiff_t{w} * 4});
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x)
+            ASSERT_EQ(tight[static_cast<std::size_t>(y) * w + x], out.at(x, y));
+    }
 }
 
 }  // namespace

@@ -273,7 +273,7 @@ void FrameScaler::prepare_tables() {
     tables_valid_ = true;
 }
 
-void FrameScaler::smooth_into(const GlideFrameView& frame) {
+void FrameScaler::smooth_into(const GlideFrameView& frame, const PixelTarget* direct) {
     prepare_tables();
     const int w = frame.width, h = frame.height;
     if (w != smoothed_width_ || h != smoothed_height_) {
@@ -304,6 +304,15 @@ void FrameScaler::smooth_into(const GlideFrameView& frame) {
         ring_rows_[y % 5] = y;
     };
     ring_rows_.fill(-1);
+    // Rows go straight to a direct target, the routines' spill past a row's end landing on
+    // the next row before that is written; the last row goes through the buffer.
+    auto row_out = [&](int y) {
+        if (direct && y < h - 1) {
+            return reinterpret_cast<std::uint32_t*>(
+                reinterpret_cast<std::uint8_t*>(direct->pixels) + y * direct->pitch);
+        }
+        return smoothed_.data() + (direct ? 0 : static_cast<std::ptrdiff_t>(y) * w);
+    };
     const GammaTables tables{red_.data(),        green_.data(),     blue_.data(),
                              curves_.data(),     layout_.red_shift, layout_.green_shift,
                              layout_.blue_shift, layout_.fill};
@@ -316,14 +325,23 @@ void FrameScaler::smooth_into(const GlideFrameView& frame) {
             if (ring_rows_[r % 5] != r) load(r);
             for (int k = 0; k < 3; ++k) sums[i * 3 + k] = slot_sums(r, k);
         }
-        routines_->smooth_row_finish(sums, w, tables,
-                                     smoothed_.data() + static_cast<std::ptrdiff_t>(y) * w);
+        routines_->smooth_row_finish(sums, w, tables, row_out(y));
+    }
+    if (direct) {
+        std::memcpy(reinterpret_cast<std::uint8_t*>(direct->pixels) + (h - 1) * direct->pitch,
+                    smoothed_.data(), static_cast<std::size_t>(w) * sizeof(std::uint32_t));
     }
 }
 
 void FrameScaler::smooth(const GlideFrameView& frame, const PixelTarget& target) {
     if (!frame.pixels || frame.width <= 0 || frame.height <= 0 || !target.pixels ||
         target.width < frame.width || target.height < frame.height) {
+        return;
+    }
+    // Straight into a target of the frame's width whose rows have room for the routines' spill
+    // (a pitch of at least kScalerPad pixels); otherwise through the buffer.
+    if (target.width == frame.width && target.pitch >= std::ptrdiff_t{kScalerPad} * 4) {
+        smooth_into(frame, &target);
         return;
     }
     smooth_into(frame);

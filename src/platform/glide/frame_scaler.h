@@ -82,7 +82,7 @@ public:
 
 private:
     void prepare_tables();
-    void smooth_into(const GlideFrameView& frame);
+    void smooth_into(const GlideFrameView& frame, const PixelTarget* direct = nullptr);
     void plan_geometry(const GlideFrameView& frame, const PixelTarget& target);
     void write_bars(const PixelTarget& target) const;
 
