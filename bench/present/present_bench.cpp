@@ -88,6 +88,9 @@ void BM_Present(benchmark::State& state, ScalerIsa isa) {
         scaler.draw(view, target);
         benchmark::DoNotOptimize(surface.data());
     }
+    if (const char* dir = std::getenv("LUMIVEX_BENCH_PNG")) {
+        glide_write_png(f, std::string(dir) + "/frame-" + std::to_string(f.width) + ".png");
+    }
     save(surface, w, h,
          std::string("present-") + isa_name(isa) + "-" + std::to_string(f.width) + "-" +
              std::to_string(w) + "x" + std::to_string(h));

@@ -74,16 +74,34 @@ void portable_scale_row(const std::uint32_t* row, const std::int32_t* index,
     }
 }
 
-// The average of each byte over `count` pixels `step` apart, rounded.
-std::uint32_t average(const std::uint32_t* p, int count, std::ptrdiff_t step) {
-    std::uint32_t sum[4] = {};
-    for (int i = 0; i < count; ++i) {
-        const std::uint32_t v = p[i * step];
-        for (int c = 0; c < 4; ++c) sum[c] += (v >> (8 * c)) & 255u;
+// The average of each byte over `count` pixels `step` apart, rounded: the sums times a
+// reciprocal in 24-bit fixed point (only reductions use this, so no vector routine need match
+// it, and it spares a division per channel).
+std::uint64_t reciprocal_of(int count) {
+    return ((std::uint64_t{1} << 24) + count / 2) / static_cast<std::uint64_t>(count);
+}
+
+std::uint32_t average(const std::uint32_t* p, int count, std::ptrdiff_t step,
+                      std::uint64_t reciprocal) {
+    // Two bytes at a time in 16-bit fields, emptied every 256 pixels before they can carry.
+    std::uint64_t sum[4] = {};
+    for (int first = 0; first < count; first += 256) {
+        std::uint32_t even = 0, odd = 0;
+        for (int i = first; i < std::min(count, first + 256); ++i) {
+            const std::uint32_t v = p[i * step];
+            even += v & 0x00FF00FFu;
+            odd += (v >> 8) & 0x00FF00FFu;
+        }
+        sum[0] += even & 0xFFFFu;
+        sum[1] += odd & 0xFFFFu;
+        sum[2] += even >> 16;
+        sum[3] += odd >> 16;
     }
     std::uint32_t out = 0;
-    const std::uint32_t n = static_cast<std::uint32_t>(count);
-    for (int c = 0; c < 4; ++c) out |= ((sum[c] + n / 2) / n) << (8 * c);
+    for (int c = 0; c < 4; ++c) {
+        const std::uint64_t v = (sum[c] * reciprocal + (std::uint64_t{1} << 23)) >> 24;
+        out |= static_cast<std::uint32_t>(std::min<std::uint64_t>(v, 255)) << (8 * c);
+    }
     return out;
 }
 
@@ -407,19 +425,48 @@ PictureRect FrameScaler::draw(const GlideFrameView& frame, const PixelTarget& ta
                                  out);
         } else {
             for (int x = 0; x < rect_.width; ++x) {
-                out[x] = average(row + columns_.index[static_cast<std::size_t>(x)],
-                                 columns_.weight[static_cast<std::size_t>(x)], 1);
+                const int run = columns_.weight[static_cast<std::size_t>(x)];
+                out[x] = average(row + columns_.index[static_cast<std::size_t>(x)], run, 1,
+                                 reciprocal_of(run));
             }
         }
     };
     auto source_row = [&](int y) { return smoothed_.data() + static_cast<std::ptrdiff_t>(y) * sw; };
     if (!rows_.linear) {
-        // Reducing: each output row averages a run of source rows, then goes across.
+        // Reducing: each output row averages a run of source rows, then goes across. The rows
+        // are summed two bytes at a time into 16-bit fields, which hold runs of up to 256.
+        reduce_even_.resize(static_cast<std::size_t>(sw));
+        reduce_odd_.resize(static_cast<std::size_t>(sw));
+        std::uint32_t* even = reduce_even_.data();
+        std::uint32_t* odd = reduce_odd_.data();
         for (int y = 0; y < rect_.height; ++y) {
-            const std::uint32_t* first = source_row(rows_.index[static_cast<std::size_t>(y)]);
+            const int first = rows_.index[static_cast<std::size_t>(y)];
             const int run = rows_.weight[static_cast<std::size_t>(y)];
-            for (int x = 0; x < sw; ++x)
-                row_buffer_[static_cast<std::size_t>(x)] = average(first + x, run, sw);
+            const std::uint64_t reciprocal = reciprocal_of(run);
+            if (run > 256) {
+                for (int x = 0; x < sw; ++x) {
+                    row_buffer_[static_cast<std::size_t>(x)] =
+                        average(source_row(first) + x, run, sw, reciprocal);
+                }
+            } else {
+                std::fill(even, even + sw, 0u);
+                std::fill(odd, odd + sw, 0u);
+                for (int r = first; r < first + run; ++r) {
+                    const std::uint32_t* row = source_row(r);
+                    for (int x = 0; x < sw; ++x) {
+                        even[x] += row[x] & 0x00FF00FFu;
+                        odd[x] += (row[x] >> 8) & 0x00FF00FFu;
+                    }
+                }
+                for (int x = 0; x < sw; ++x) {
+                    auto mean = [reciprocal](std::uint32_t field) {
+                        return static_cast<std::uint32_t>((field * reciprocal + (1u << 23)) >> 24);
+                    };
+                    row_buffer_[static_cast<std::size_t>(x)] =
+                        mean(even[x] & 0xFFFFu) | mean(odd[x] & 0xFFFFu) << 8 |
+                        mean(even[x] >> 16) << 16 | mean(odd[x] >> 16) << 24;
+                }
+            }
             across(row_buffer_.data(), output_row(y));
         }
         return rect_;

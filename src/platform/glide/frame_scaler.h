@@ -112,4 +112,5 @@ private:
     AxisPlan columns_, rows_;
     std::vector<std::uint32_t> row_buffer_;
     std::vector<std::uint32_t> scaled_;
+    std::vector<std::uint32_t> reduce_even_, reduce_odd_;
 };
