@@ -13,6 +13,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 // After the standard headers: Xlib defines plain-named macros.
@@ -28,6 +29,11 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+WindowSizeSource& size_source() {
+    static WindowSizeSource source;
+    return source;
+}
 
 std::string lower(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -181,6 +187,13 @@ private:
     void present_surface(const GlideFrameView& frame, int swap_interval) {
         // Asked for each frame: SDL makes a new surface when the window's size has changed.
         SDL_Surface* surface = SDL_GetWindowSurface(window_);
+        int w = 0, h = 0;
+        if (surface && size_source() && size_source()(&w, &h) && w > 0 && h > 0 &&
+            (w != surface->w || h != surface->h)) {
+            // Setting the size SDL already has on the server makes SDL drop the old surface.
+            SDL_SetWindowSize(window_, w, h);
+            surface = SDL_GetWindowSurface(window_);
+        }
         if (!surface || surface->w <= 0 || surface->h <= 0) {
             wait_for_clock(swap_interval);  // nothing to show, but never spin
             return;
@@ -348,3 +361,7 @@ private:
 }  // namespace
 
 void glide_use_sdl_presenter() { glide_set_presenter(std::make_unique<SdlPresenter>()); }
+
+void glide_sdl_presenter_set_size_source(WindowSizeSource source) {
+    size_source() = std::move(source);
+}
