@@ -291,59 +291,68 @@ void FrameScaler::prepare_tables() {
     tables_valid_ = true;
 }
 
-void FrameScaler::smooth_into(const GlideFrameView& frame, const PixelTarget* direct) {
+void FrameScaler::begin_smoothing(const GlideFrameView& frame) {
     prepare_tables();
     const int w = frame.width, h = frame.height;
     if (w != smoothed_width_ || h != smoothed_height_) {
         smoothed_width_ = w;
         smoothed_height_ = h;
-        smoothed_.assign(static_cast<std::size_t>(w) * h + 2 * kScalerPad, 0);
+        smoothed_.clear();  // made only when a whole frame is wanted at once
         ring_stride_ = round_up(w, kScalerPad) + 2 * kScalerPad;
         ring_source_.assign(static_cast<std::size_t>(ring_stride_) * 5, 0);
         ring_sums_.assign(static_cast<std::size_t>(ring_stride_) * 15, 0);
+        smoothed_row_.assign(static_cast<std::size_t>(ring_stride_), 0);
     }
-    auto slot_source = [this](int y) { return ring_source_.data() + (y % 5) * ring_stride_ + 2; };
-    auto slot_sums = [this](int y, int k) {
-        return ring_sums_.data() + ((y % 5) * 3 + k) * ring_stride_;
-    };
-    // A source row enters the ring padded past its ends, then gets its sums.
-    auto load = [&](int y) {
-        const std::uint16_t* src = frame.pixels + static_cast<std::ptrdiff_t>(y) * frame.stride;
-        std::uint16_t* row = slot_source(y);
-        row[-2] = src[beyond_edge(-2, w)];
-        row[-1] = src[beyond_edge(-1, w)];
-        std::memcpy(row, src, static_cast<std::size_t>(w) * sizeof(std::uint16_t));
-        row[w] = src[beyond_edge(w, w)];
-        row[w + 1] = src[beyond_edge(w + 1, w)];
-        // What lies further is read only by vector lanes whose results are never used.
-        std::fill(row + w + 2, row + ring_stride_ - 2, src[w - 1]);
-        std::uint16_t* const sums[3] = {slot_sums(y, 0), slot_sums(y, 1), slot_sums(y, 2)};
-        routines_->smooth_row_sums(row, w, sums);
-        ring_rows_[y % 5] = y;
-    };
     ring_rows_.fill(-1);
-    // Rows go straight to a direct target, the routines' spill past a row's end landing on
-    // the next row before that is written; the last row goes through the buffer.
-    auto row_out = [&](int y) {
-        if (direct && y < h - 1) {
-            return reinterpret_cast<std::uint32_t*>(
-                reinterpret_cast<std::uint8_t*>(direct->pixels) + y * direct->pitch);
-        }
-        return smoothed_.data() + (direct ? 0 : static_cast<std::ptrdiff_t>(y) * w);
-    };
+}
+
+// A source row enters the ring padded past its ends, then gets its sums.
+void FrameScaler::load_row(const GlideFrameView& frame, int y) {
+    const int w = frame.width;
+    const std::uint16_t* src = frame.pixels + static_cast<std::ptrdiff_t>(y) * frame.stride;
+    std::uint16_t* row = ring_source_.data() + (y % 5) * ring_stride_ + 2;
+    row[-2] = src[beyond_edge(-2, w)];
+    row[-1] = src[beyond_edge(-1, w)];
+    std::memcpy(row, src, static_cast<std::size_t>(w) * sizeof(std::uint16_t));
+    row[w] = src[beyond_edge(w, w)];
+    row[w + 1] = src[beyond_edge(w + 1, w)];
+    // What lies further is read only by vector lanes whose results are never used.
+    std::fill(row + w + 2, row + ring_stride_ - 2, src[w - 1]);
+    std::uint16_t* sums[3];
+    for (int k = 0; k < 3; ++k) sums[k] = ring_sums_.data() + ((y % 5) * 3 + k) * ring_stride_;
+    routines_->smooth_row_sums(row, w, sums);
+    ring_rows_[y % 5] = y;
+}
+
+void FrameScaler::smooth_row(const GlideFrameView& frame, int y, std::uint32_t* out) {
+    const std::uint16_t* sums[15];
+    // The five rows around y are always five consecutive ones or fewer, so they never share a
+    // slot of the ring; rows come in as they are first needed.
+    for (int i = 0; i < 5; ++i) {
+        const int r = beyond_edge(y + i - 2, frame.height);
+        if (ring_rows_[r % 5] != r) load_row(frame, r);
+        for (int k = 0; k < 3; ++k)
+            sums[i * 3 + k] = ring_sums_.data() + ((r % 5) * 3 + k) * ring_stride_;
+    }
     const GammaTables tables{red_.data(),        green_.data(),     blue_.data(),
                              curves_.data(),     layout_.red_shift, layout_.green_shift,
                              layout_.blue_shift, layout_.fill};
+    routines_->smooth_row_finish(sums, frame.width, tables, out);
+}
+
+void FrameScaler::smooth_into(const GlideFrameView& frame, const PixelTarget* direct) {
+    begin_smoothing(frame);
+    const int w = frame.width, h = frame.height;
+    smoothed_.resize(static_cast<std::size_t>(w) * h + 2 * kScalerPad);
+    // Rows go straight to a direct target, the routines' spill past a row's end landing on
+    // the next row before that is written; the last row goes through the buffer.
     for (int y = 0; y < h; ++y) {
-        const std::uint16_t* sums[15];
-        // The five rows around y are always five consecutive ones or fewer, so they never
-        // share a slot of the ring.
-        for (int i = 0; i < 5; ++i) {
-            const int r = beyond_edge(y + i - 2, h);
-            if (ring_rows_[r % 5] != r) load(r);
-            for (int k = 0; k < 3; ++k) sums[i * 3 + k] = slot_sums(r, k);
+        std::uint32_t* out = smoothed_.data() + (direct ? 0 : static_cast<std::ptrdiff_t>(y) * w);
+        if (direct && y < h - 1) {
+            out = reinterpret_cast<std::uint32_t*>(reinterpret_cast<std::uint8_t*>(direct->pixels) +
+                                                   y * direct->pitch);
         }
-        routines_->smooth_row_finish(sums, w, tables, row_out(y));
+        smooth_row(frame, y, out);
     }
     if (direct) {
         std::memcpy(reinterpret_cast<std::uint8_t*>(direct->pixels) + (h - 1) * direct->pitch,
@@ -407,7 +416,6 @@ PictureRect FrameScaler::draw(const GlideFrameView& frame, const PixelTarget& ta
                       key_target_.width == target.width && key_target_.height == target.height &&
                       key_target_.pitch == target.pitch;
     if (!same) plan_geometry(frame, target);
-    smooth_into(frame);
     if (!same) {
         write_bars(target);
         if (whole) *whole = true;
@@ -433,6 +441,7 @@ PictureRect FrameScaler::draw(const GlideFrameView& frame, const PixelTarget& ta
     };
     auto source_row = [&](int y) { return smoothed_.data() + static_cast<std::ptrdiff_t>(y) * sw; };
     if (!rows_.linear) {
+        smooth_into(frame);
         // Reducing: each output row averages a run of source rows, then goes across. The rows
         // are summed two bytes at a time into 16-bit fields, which hold runs of up to 256.
         reduce_even_.resize(static_cast<std::size_t>(sw));
@@ -471,15 +480,18 @@ PictureRect FrameScaler::draw(const GlideFrameView& frame, const PixelTarget& ta
         }
         return rect_;
     }
-    // Enlarging: each source row is scaled across once (into one of two slots, by its parity),
-    // and output rows blend two such rows, which costs less than scaling every output row.
+    // Enlarging: each source row is smoothed and scaled across once, when first needed (into
+    // one of two slots, by its parity), and output rows blend two such rows, which costs less
+    // than scaling every output row. Row by row, all but the output stays in the caches.
+    begin_smoothing(frame);
     const std::size_t slot_size = static_cast<std::size_t>(rect_.width) + kScalerPad;
     if (scaled_.size() < 2 * slot_size) scaled_.resize(2 * slot_size);
     int held[2] = {-1, -1};
     auto scaled = [&](int r) {
         std::uint32_t* slot = scaled_.data() + (r & 1) * slot_size;
         if (held[r & 1] != r) {
-            across(source_row(r), slot);
+            smooth_row(frame, r, smoothed_row_.data());
+            across(smoothed_row_.data(), slot);
             held[r & 1] = r;
         }
         return slot;

@@ -82,6 +82,9 @@ public:
 
 private:
     void prepare_tables();
+    void begin_smoothing(const GlideFrameView& frame);
+    void load_row(const GlideFrameView& frame, int y);
+    void smooth_row(const GlideFrameView& frame, int y, std::uint32_t* out);
     void smooth_into(const GlideFrameView& frame, const PixelTarget* direct = nullptr);
     void plan_geometry(const GlideFrameView& frame, const PixelTarget& target);
     void write_bars(const PixelTarget& target) const;
@@ -95,9 +98,11 @@ private:
     std::vector<std::uint32_t> red_, green_, blue_;
     std::array<GammaCurve, 3> curves_{};
 
-    // The smoothed frame (with room for vector reads past the last row), and the rows the
-    // smoothing works on: five padded RGB565 rows and their horizontal sums per channel.
+    // The smoothed frame when wanted whole (with room for vector reads past the last row), or
+    // one smoothed row at a time; and the rows the smoothing works on: five padded RGB565 rows
+    // and their horizontal sums per channel.
     std::vector<std::uint32_t> smoothed_;
+    std::vector<std::uint32_t> smoothed_row_;
     int smoothed_width_ = 0;
     int smoothed_height_ = 0;
     std::vector<std::uint16_t> ring_source_;
