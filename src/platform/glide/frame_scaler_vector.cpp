@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <initializer_list>
 
 namespace scaler_avx512 {
 #define LUMIVEX_TARGET __attribute__((target("avx2,avx512f,avx512vl,avx512bw,avx512dq")))
