@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "glide_test_util.h"
+#include "platform/glide/frame_pacing.h"
 #include "platform/glide/png_write.h"
 
 namespace {
@@ -65,6 +66,26 @@ TEST(PngWriter, WritesADecodableImage) {
     EXPECT_EQ(raw[0], 0);
     EXPECT_EQ(raw[1 + 12 + 1 + 5], rgb[12 + 5]);
     EXPECT_FALSE(write_png_rgb("/nonexistent-dir/x.png", 4, 3, rgb));
+}
+
+TEST(FramePacing, SixtyFramesASecondOnEveryDisplay) {
+    EXPECT_EQ(plan_pacing(60, true), (PacePlan{PaceMode::kVsync, 1}));
+    EXPECT_EQ(plan_pacing(59, true), (PacePlan{PaceMode::kVsync, 1}));
+    EXPECT_EQ(plan_pacing(120, true), (PacePlan{PaceMode::kVsyncHeld, 2}));
+    EXPECT_EQ(plan_pacing(239, true), (PacePlan{PaceMode::kVsyncHeld, 4}));
+    EXPECT_EQ(plan_pacing(144, true), (PacePlan{PaceMode::kClock, 1}));
+    EXPECT_EQ(plan_pacing(75, true), (PacePlan{PaceMode::kClock, 1}));
+    EXPECT_EQ(plan_pacing(50, true), (PacePlan{PaceMode::kClock, 1}));
+    EXPECT_EQ(plan_pacing(0, true), (PacePlan{PaceMode::kClock, 1}));
+    EXPECT_EQ(plan_pacing(60, false), (PacePlan{PaceMode::kClock, 1}));
+}
+
+TEST(FramePacing, AFrameLaterThanOneAndAHalfPeriodsIsMissed) {
+    using std::chrono::milliseconds;
+    FrameCounter counter;
+    FrameCounter::Clock::time_point t{};
+    for (int ms : {0, 17, 33, 50, 76, 93, 126}) counter.presented(t + milliseconds(ms));
+    EXPECT_EQ(counter.line(), "presented 7 missed 2");
 }
 
 }  // namespace
