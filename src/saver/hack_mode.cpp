@@ -80,6 +80,15 @@ int run_hack(const HackOptions& options, HackEndRequested end_requested) {
     settings->saverWindow = window;
 
     open_render_device();
+    // Without a device to show frames on, the loop would draw nothing as fast as it can.
+    if (grSstScreenWidth() == 0) {
+        // Nobody answers in hack mode: the window backend writes this to standard error.
+        MessageBoxA(nullptr, "The window cannot show the saver's frames.", "Lumivex", MB_OK);
+        grGlideShutdown();
+        if (window) DestroyWindow(window);
+        set_saver_settings(nullptr);
+        return 1;
+    }
     if (options.fps) glide_set_frame_overlay(draw_fps_overlay);
     // Nobody is there to answer the player's failures; the daemon's preview stays silent.
     player_state().unattended = true;

@@ -8,7 +8,8 @@ using HackEndRequested = bool (*)();
 
 // Reads the settings, lays the options over them for this run only (nothing is written), opens
 // the render device and, with --root, the music as configured; then draws frames until
-// end_requested says so, stops the music, closes the device and returns the exit status (0).
+// end_requested says so, stops the music, closes the device and returns the exit status: 0, or
+// 1 when the render device cannot show frames in the window.
 // The platform has made the window the device presents into before this is called.
 int run_hack(const HackOptions& options, HackEndRequested end_requested);
 

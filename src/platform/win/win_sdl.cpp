@@ -308,7 +308,10 @@ bool win_sdl_install() {
 SDL_Window* win_sdl_main_window() { return g_sdl ? g_sdl->main_window() : nullptr; }
 
 bool win_sdl_install_foreign(std::uint32_t xid) {
-    if (!win_sdl_install()) return false;
+    if (!win_sdl_install()) {
+        std::fprintf(stderr, "lumivex: no X display to draw on\n");
+        return false;
+    }
     const char* driver = SDL_GetCurrentVideoDriver();
     if (!driver || SDL_strcmp(driver, "x11") != 0) {
         std::fprintf(stderr, "lumivex: hack mode draws into X windows; this display is %s\n",
