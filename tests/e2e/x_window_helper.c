@@ -11,6 +11,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 static void wait_for(Display *d, Window w, int type) {
     XEvent e;
@@ -24,7 +25,12 @@ int main(int argc, char **argv) {
         fprintf(stderr, "usage: %s X Y WIDTH HEIGHT\n", argv[0]);
         return 2;
     }
-    Display *d = XOpenDisplay(NULL);
+    /* A virtual display under load now and then turns a connection away: try for a while. */
+    Display *d = NULL;
+    for (int tries = 0; !d && tries < 50; ++tries) {
+        d = XOpenDisplay(NULL);
+        if (!d) usleep(100000);
+    }
     if (!d) {
         fprintf(stderr, "%s: no X display\n", argv[0]);
         return 1;
