@@ -3,6 +3,7 @@
 as XScreenSaver's daemon and its preview give one; the screen is read back with ImageMagick."""
 import math
 import os
+import shutil
 import signal
 import struct
 import subprocess
@@ -110,6 +111,7 @@ class HackEndToEnd(unittest.TestCase):
             p.stdout.close()
         for w in self.windows:
             w.close()
+        shutil.rmtree(self.config, ignore_errors=True)
 
     def configure_music(self):
         tone = os.path.join(self.config, "tone.wav")
