@@ -1,7 +1,6 @@
 // The entry point: hack mode, --help and --version, else the backends of the Windows mode.
 #include <signal.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>

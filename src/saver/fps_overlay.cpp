@@ -55,6 +55,7 @@ void fill(std::uint16_t* pixels, int width, int height, int stride, int x0, int 
     y0 = std::max(y0, 0);
     x1 = std::min(x1, width);
     y1 = std::min(y1, height);
+    if (x0 >= x1) return;
     for (int y = y0; y < y1; ++y)
         std::fill(pixels + y * stride + x0, pixels + y * stride + x1, colour);
 }

@@ -269,13 +269,15 @@ Window g_foreign = 0;
 std::atomic<bool> g_foreign_lost{false};
 
 // The default handler would end the process with status 1 when the daemon destroys the window
-// under us; a window gone ends the hack cleanly instead, and other errors are reported.
+// under us; a window gone ends the hack cleanly instead. Errors about other windows and
+// drawables (something of ours inside a window that went away) wait for the next look at the
+// window; other errors are reported and the hack goes on.
 int on_x_error(Display* d, XErrorEvent* e) {
-    if ((g_foreign != 0 && e->resourceid == g_foreign) || e->error_code == BadWindow ||
-        e->error_code == BadDrawable) {
+    if (g_foreign != 0 && e->resourceid == g_foreign) {
         g_foreign_lost = true;
         return 0;
     }
+    if (e->error_code == BadWindow || e->error_code == BadDrawable) return 0;
     char text[160] = "";
     XGetErrorText(d, e->error_code, text, sizeof text);
     std::fprintf(stderr, "lumivex: X error: %s (request %d)\n", text, e->request_code);
@@ -326,6 +328,7 @@ bool win_sdl_install_foreign(std::uint32_t xid) {
     // After SDL's start, which installs a handler of its own.
     XSetErrorHandler(on_x_error);
     const Window window = xid != 0 ? static_cast<Window>(xid) : DefaultRootWindow(g_watch);
+    g_foreign = window;
     XWindowAttributes a{};
     if (!XGetWindowAttributes(g_watch, window, &a) || g_foreign_lost) {
         std::fprintf(stderr, "lumivex: there is no X window 0x%lx\n", window);
@@ -348,7 +351,6 @@ bool win_sdl_install_foreign(std::uint32_t xid) {
             XFlush(info.info.x11.display);
         }
     }
-    g_foreign = window;
     g_sdl->adopt(w);
     return true;
 }
