@@ -1,5 +1,5 @@
 // The saver window's music rows: the start in Run mode, the stop and rewind on focus loss and
-// on destroy, and MM_MCINOTIFY moving the playlist on.
+// on destroy, MM_MCINOTIFY moving the playlist on, and the hack's music (full screen only).
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -16,6 +16,7 @@
 #include "player/player_lock.h"
 #include "player/player_state.h"
 #include "playlist/global_lists.h"
+#include "saver/hack_mode.h"
 #include "saver/saver_mode.h"
 #include "saver/saver_settings.h"
 #include "saver/saver_window.h"
@@ -169,6 +170,37 @@ TEST_F(SaverMusic, AWaveDeviceThatCannotOpenSilencesTheMusicAndTheSaverGoesOn) {
     EXPECT_EQ(current(), a_);  // no hand-over: the music is silent, not moved on
     EXPECT_TRUE(wave_.played().empty());
     pump_messages();
+}
+
+int g_hack_frames = 0;
+bool g_hack_music_played = false;
+
+// Ends the hack after a few frames, noting whether the music played meanwhile.
+bool end_after_three_frames() {
+    if (g_hack_frames == 2) {
+        PlayerLock lock;
+        g_hack_music_played = player_state().decodingThread.running() && player_state().started;
+    }
+    return ++g_hack_frames > 3;
+}
+
+TEST_F(SaverMusic, TheHackPlaysOnlyFullScreenAndItsEndStopsTheMusic) {
+    setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);  // no stored settings: --music asks for it
+    HackOptions preview;
+    preview.window = 0x400a77;
+    preview.music = true;
+    g_hack_frames = 0;
+    EXPECT_EQ(run_hack(preview, end_after_three_frames), 0);
+    EXPECT_FALSE(g_hack_music_played);
+    EXPECT_EQ(wave_.open_count(), 0);
+
+    HackOptions root = preview;
+    root.root = true;
+    g_hack_frames = 0;
+    EXPECT_EQ(run_hack(root, end_after_three_frames), 0);
+    EXPECT_TRUE(g_hack_music_played);
+    EXPECT_FALSE(player_state().decodingThread.running());
+    EXPECT_FALSE(player_state().started);
 }
 
 }  // namespace

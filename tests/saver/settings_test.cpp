@@ -10,6 +10,8 @@
 #include <string>
 
 #include "player/player_state.h"
+#include "render/render_state.h"
+#include "saver/hack_mode.h"
 #include "saver/saver_settings.h"
 
 namespace fs = std::filesystem;
@@ -186,6 +188,33 @@ TEST_F(Settings, WritingTheValuesIsOneRewrite) {
         EXPECT_EQ(again.largeStarNumber, 4);
     }
     EXPECT_EQ(player_state().playlistPath, "/music/list.m3u");
+}
+
+bool end_at_once() { return true; }
+
+TEST_F(Settings, HackOptionsHoldForTheRunOnlyAndAreNeverWritten) {
+    const std::string stored =
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Velt\\Lumivex Saver]\r\n"
+        "\"Background Number\"=dword:00000002\r\n\"Small Star Speed\"=dword:00000001\r\n"
+        "\"Show Trails\"=dword:00000001\r\n\"Random\"=dword:00000001\r\n";
+    write_file(stored);
+    reset_render_state();
+    HackOptions o;
+    o.root = true;
+    o.background = 5;
+    o.small_stars = 100;
+    o.trails = false;
+    o.resolution = 1;
+    EXPECT_EQ(run_hack(o, end_at_once), 0);
+    const RenderState& r = render_state();
+    EXPECT_EQ(r.background_number, 5);
+    EXPECT_EQ(r.random_background, 0);  // a named background is not replaced by a random one
+    EXPECT_EQ(r.small_star_number, 100);
+    EXPECT_EQ(r.show_trails, 0);
+    EXPECT_EQ(r.resolution, 1);
+    EXPECT_EQ(r.small_star_speed, 1);  // not named: the stored value
+    EXPECT_EQ(read_file(), stored);
 }
 
 }  // namespace

@@ -13,6 +13,8 @@ namespace {
 // leaves the buffer.
 constexpr int kRowSlack = 8;
 
+GlideFrameOverlay g_overlay = nullptr;
+
 // The state grSstWinOpen leaves behind.
 void set_open_defaults(GlideDevice& d) {
     d.color_combine = {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE,
@@ -300,9 +302,13 @@ void grBufferClear(GrColor_t color, GrAlpha_t /*alpha*/, FxU16 /*depth*/) {
     }
 }
 
+void glide_set_frame_overlay(GlideFrameOverlay overlay) { g_overlay = overlay; }
+
 void grBufferSwap(int swap_interval) {
     GlideDevice& d = glide_device();
     if (!d.open) return;
+    // The next frame clears the whole buffer first, so what the overlay draws is shown once.
+    if (g_overlay) g_overlay(d.buffers[d.back].data(), d.width, d.height, d.stride);
     const GlideFrameView frame{d.buffers[d.back].data(), d.width, d.height, d.stride};
     glide_presenter().present(frame, swap_interval);
     d.back ^= 1;

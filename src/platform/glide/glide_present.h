@@ -30,6 +30,11 @@ public:
 void glide_set_presenter(std::unique_ptr<GlidePresenter> presenter);
 GlidePresenter& glide_presenter();
 
+// Draws over each swapped frame just before it is shown (the hack's frame-rate display); the
+// pixels are the buffer that was drawn, top display row first. Null, the default, draws nothing.
+using GlideFrameOverlay = void (*)(std::uint16_t* pixels, int width, int height, int stride);
+void glide_set_frame_overlay(GlideFrameOverlay overlay);
+
 // A copy of a frame in RGB565, top row first.
 struct GlideFrame {
     int width = 0;

@@ -4,7 +4,9 @@
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -61,6 +63,11 @@ public:
         // A preview child lives in a foreign window and the process ends right after creating
         // it, so it needs no window of its own here.
         if (style & WS_CHILD) return true;
+        // Hack mode: the saver's top-level window is the window the daemon gave us.
+        if (foreign_) {
+            windows_[SDL_GetWindowID(foreign_)] = hwnd;
+            return true;
+        }
         Uint32 flags = SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALWAYS_ON_TOP |
                        SDL_WINDOW_INPUT_FOCUS | SDL_WINDOW_SHOWN;
         SDL_Window* w = SDL_CreateWindow("Lumivex", x, y, width, height, flags);
@@ -76,6 +83,7 @@ public:
     }
 
     void destroy_native_window(HWND hwnd) override {
+        std::erase_if(windows_, [hwnd](const auto& w) { return w.second == hwnd; });
         auto it = native_.find(hwnd);
         if (it == native_.end()) return;
         windows_.erase(SDL_GetWindowID(it->second));
@@ -162,6 +170,12 @@ public:
 
     SDL_Window* main_window() const { return main_; }
 
+    // The window another program owns becomes the one the frames are shown in.
+    void adopt(SDL_Window* foreign) {
+        foreign_ = foreign;
+        main_ = foreign;
+    }
+
 private:
     SDL_DisplayMode desktop() {
         SDL_DisplayMode mode{};
@@ -244,9 +258,31 @@ private:
     std::map<Uint32, HWND> windows_;
     std::map<HWND, SDL_Window*> native_;
     SDL_Window* main_ = nullptr;
+    SDL_Window* foreign_ = nullptr;
 };
 
 SdlWin* g_sdl = nullptr;
+
+// Hack mode's window, watched on a connection of our own, and whether X said it is gone.
+Display* g_watch = nullptr;
+Window g_foreign = 0;
+std::atomic<bool> g_foreign_lost{false};
+
+// The default handler would end the process with status 1 when the daemon destroys the window
+// under us; a window gone ends the hack cleanly instead. Errors about other windows and
+// drawables (something of ours inside a window that went away) wait for the next look at the
+// window; other errors are reported and the hack goes on.
+int on_x_error(Display* d, XErrorEvent* e) {
+    if (g_foreign != 0 && e->resourceid == g_foreign) {
+        g_foreign_lost = true;
+        return 0;
+    }
+    if (e->error_code == BadWindow || e->error_code == BadDrawable) return 0;
+    char text[160] = "";
+    XGetErrorText(d, e->error_code, text, sizeof text);
+    std::fprintf(stderr, "lumivex: X error: %s (request %d)\n", text, e->request_code);
+    return 0;
+}
 
 }  // namespace
 
@@ -272,3 +308,55 @@ bool win_sdl_install() {
 }
 
 SDL_Window* win_sdl_main_window() { return g_sdl ? g_sdl->main_window() : nullptr; }
+
+bool win_sdl_install_foreign(std::uint32_t xid) {
+    if (!win_sdl_install()) {
+        std::fprintf(stderr, "lumivex: no X display to draw on\n");
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || SDL_strcmp(driver, "x11") != 0) {
+        std::fprintf(stderr, "lumivex: hack mode draws into X windows; this display is %s\n",
+                     driver ? driver : "unknown");
+        return false;
+    }
+    g_watch = XOpenDisplay(nullptr);
+    if (!g_watch) {
+        std::fprintf(stderr, "lumivex: cannot reach the X display\n");
+        return false;
+    }
+    // After SDL's start, which installs a handler of its own.
+    XSetErrorHandler(on_x_error);
+    const Window window = xid != 0 ? static_cast<Window>(xid) : DefaultRootWindow(g_watch);
+    g_foreign = window;
+    XWindowAttributes a{};
+    if (!XGetWindowAttributes(g_watch, window, &a) || g_foreign_lost) {
+        std::fprintf(stderr, "lumivex: there is no X window 0x%lx\n", window);
+        return false;
+    }
+    SDL_Window* w = SDL_CreateWindowFrom(reinterpret_cast<const void*>(std::uintptr_t{window}));
+    if (!w) {
+        std::fprintf(stderr, "lumivex: cannot draw into X window 0x%lx: %s\n", window,
+                     SDL_GetError());
+        return false;
+    }
+    // SDL hears of a foreign window's new size only when its own connection asks for the
+    // window's structure events; that adds to our interest and changes nothing for the owner.
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(w, &info) && info.subsystem == SDL_SYSWM_X11) {
+        XWindowAttributes mine{};
+        if (XGetWindowAttributes(info.info.x11.display, window, &mine)) {
+            XSelectInput(info.info.x11.display, window, mine.your_event_mask | StructureNotifyMask);
+            XFlush(info.info.x11.display);
+        }
+    }
+    g_sdl->adopt(w);
+    return true;
+}
+
+bool win_sdl_foreign_window_alive() {
+    if (!g_watch || g_foreign_lost) return false;
+    XWindowAttributes a{};
+    return XGetWindowAttributes(g_watch, g_foreign, &a) != 0 && !g_foreign_lost;
+}
