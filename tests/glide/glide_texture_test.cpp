@@ -270,26 +270,29 @@ TEST_F(Texturing, FastSpansMatchTheReference) {
               0);
     EXPECT_EQ(current_pipeline().kind, SpanKind::kTextureBlend);
 
-    // A chain twice as wide as tall, with and without mipmapping.
-    std::vector<std::uint16_t> wide;
-    for (int size = 256; size >= 1; size /= 2) {
-        for (int j = 0; j < std::max(1, size / 2) * size; ++j) {
-            wide.push_back(static_cast<std::uint16_t>(rng()));
+    // A chain twice as wide as tall and one eight times as tall as wide, with and without
+    // mipmapping.
+    for (const auto& [aspect, shift] : {std::pair{GR_ASPECT_2x1, 1}, std::pair{GR_ASPECT_1x8, 3}}) {
+        std::vector<std::uint16_t> chain;
+        for (int size = 256; size >= 1; size /= 2) {
+            for (int j = 0; j < std::max(1, size >> shift) * size; ++j) {
+                chain.push_back(static_cast<std::uint16_t>(rng()));
+            }
         }
-    }
-    GrTexInfo wide_info{GR_LOD_1, GR_LOD_256, GR_ASPECT_2x1, GR_TEXFMT_RGB_565, wide.data()};
-    grTexDownloadMipMap(GR_TMU0, 262144, GR_MIPMAPLEVELMASK_BOTH, &wide_info);
-    grTexSource(GR_TMU0, 262144, GR_MIPMAPLEVELMASK_BOTH, &wide_info);
-    for (GrMipMapMode_t mode : {GR_MIPMAP_NEAREST, GR_MIPMAP_DISABLE}) {
-        grTexMipMapMode(GR_TMU0, mode, FXFALSE);
-        EXPECT_EQ(pixels_differing_from_reference([&] {
-                      for (int k = 0; k < 60; ++k) {
-                          const auto& t = triangles[static_cast<std::size_t>(k)];
-                          guDrawTriangleWithClip(&t[0], &t[1], &t[2]);
-                      }
-                  }),
-                  0)
-            << mode;
+        GrTexInfo info{GR_LOD_1, GR_LOD_256, aspect, GR_TEXFMT_RGB_565, chain.data()};
+        grTexDownloadMipMap(GR_TMU0, 262144, GR_MIPMAPLEVELMASK_BOTH, &info);
+        grTexSource(GR_TMU0, 262144, GR_MIPMAPLEVELMASK_BOTH, &info);
+        for (GrMipMapMode_t mode : {GR_MIPMAP_NEAREST, GR_MIPMAP_DISABLE}) {
+            grTexMipMapMode(GR_TMU0, mode, FXFALSE);
+            EXPECT_EQ(pixels_differing_from_reference([&] {
+                          for (int k = 0; k < 60; ++k) {
+                              const auto& t = triangles[static_cast<std::size_t>(k)];
+                              guDrawTriangleWithClip(&t[0], &t[1], &t[2]);
+                          }
+                      }),
+                      0)
+                << aspect << " " << mode;
+        }
     }
 }
 

@@ -299,28 +299,43 @@ void FrameScaler::begin_smoothing(const GlideFrameView& frame) {
         smoothed_height_ = h;
         smoothed_.clear();  // made only when a whole frame is wanted at once
         ring_stride_ = round_up(w, kScalerPad) + 2 * kScalerPad;
-        ring_source_.assign(static_cast<std::size_t>(ring_stride_) * 5, 0);
+        edge_row_.assign(static_cast<std::size_t>(std::min(w, 3 * kScalerPad)) + 3 * kScalerPad, 0);
         ring_sums_.assign(static_cast<std::size_t>(ring_stride_) * 15, 0);
         smoothed_row_.assign(static_cast<std::size_t>(ring_stride_), 0);
     }
     ring_rows_.fill(-1);
 }
 
-// A source row enters the ring padded past its ends, then gets its sums.
+// A source row's sums go into the ring. The routine reads the row where it lies: the pixels
+// away from its ends straight from the frame, in whole multiples of kScalerPad (so no vector
+// read leaves the row), and each end through a short padded copy that holds what stands
+// beyond the frame's edge.
 void FrameScaler::load_row(const GlideFrameView& frame, int y) {
     const int w = frame.width;
     const std::uint16_t* src = frame.pixels + static_cast<std::ptrdiff_t>(y) * frame.stride;
-    std::uint16_t* row = ring_source_.data() + (y % 5) * ring_stride_ + 2;
-    row[-2] = src[beyond_edge(-2, w)];
-    row[-1] = src[beyond_edge(-1, w)];
-    std::memcpy(row, src, static_cast<std::size_t>(w) * sizeof(std::uint16_t));
-    row[w] = src[beyond_edge(w, w)];
-    row[w + 1] = src[beyond_edge(w + 1, w)];
-    // What lies further is read only by vector lanes whose results are never used.
-    std::fill(row + w + 2, row + ring_stride_ - 2, src[w - 1]);
     std::uint16_t* sums[3];
     for (int k = 0; k < 3; ++k) sums[k] = ring_sums_.data() + ((y % 5) * 3 + k) * ring_stride_;
-    routines_->smooth_row_sums(row, w, sums);
+    auto through_copy = [&](int x0, int x1) {
+        std::uint16_t* row = edge_row_.data() + 2;
+        const int n = x1 - x0;
+        for (int i = -2; i < n + 2; ++i) row[i] = src[beyond_edge(x0 + i, w)];
+        // What lies further is read only by vector lanes whose results are never used.
+        std::fill(row + n + 2, edge_row_.data() + edge_row_.size(), src[w - 1]);
+        std::uint16_t* part[3] = {sums[0] + x0, sums[1] + x0, sums[2] + x0};
+        routines_->smooth_row_sums(row, n, part);
+    };
+    // The middle reads two pixels either side of itself, all within the row.
+    const int middle_end = kScalerPad + std::max(0, (w - 2 - kScalerPad) / kScalerPad) * kScalerPad;
+    if (middle_end == kScalerPad) {
+        through_copy(0, w);
+    } else {
+        std::uint16_t* part[3] = {sums[0] + kScalerPad, sums[1] + kScalerPad, sums[2] + kScalerPad};
+        routines_->smooth_row_sums(src + kScalerPad, middle_end - kScalerPad, part);
+        // The ends after the middle: a routine's spill past its last pixel lands only on
+        // sums not yet made, or on the padding.
+        through_copy(0, kScalerPad);
+        through_copy(middle_end, w);
+    }
     ring_rows_[y % 5] = y;
 }
 

@@ -99,13 +99,13 @@ private:
     std::array<GammaCurve, 3> curves_{};
 
     // The smoothed frame when wanted whole (with room for vector reads past the last row), or
-    // one smoothed row at a time; and the rows the smoothing works on: five padded RGB565 rows
-    // and their horizontal sums per channel.
+    // one smoothed row at a time; the horizontal sums per channel of the five source rows the
+    // smoothing works on; and a padded copy of a row's end, for the sums there.
     std::vector<std::uint32_t> smoothed_;
     std::vector<std::uint32_t> smoothed_row_;
     int smoothed_width_ = 0;
     int smoothed_height_ = 0;
-    std::vector<std::uint16_t> ring_source_;
+    std::vector<std::uint16_t> edge_row_;
     std::vector<std::uint16_t> ring_sums_;
     int ring_stride_ = 0;
     std::array<int, 5> ring_rows_{};  // the source row each slot holds

@@ -44,7 +44,8 @@ struct GammaTables {
 };
 
 struct ScalerRoutines {
-    // One padded RGB565 row (src[-2] .. src[width + kScalerPad + 1] readable) to its
+    // One padded RGB565 row (src[-2] .. src[width + kScalerPad + 1] readable; only
+    // src[-2] .. src[width + 1] where width is a multiple of kScalerPad) to its
     // horizontal sums per channel (red, green, blue): 2c plus, for each neighbour at distance 1
     // (weight 2) and 2 (weight 1), the neighbour where it is within one step of the centre c,
     // else c itself.

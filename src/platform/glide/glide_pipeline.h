@@ -19,26 +19,22 @@ struct TexLevel {
     int stride = 0;  // width + 2
 };
 
-// The four texels one bilinear sample reads, laid out channel by channel so that a vector unit
-// can weight them with byte multiplies: blue of (i, j), (i+1, j), (i, j+1), (i+1, j+1), then
-// green, red and alpha the same way. Each byte holds the channel minus 128, as a signed number:
-// the unit multiplies unsigned weights (up to 128) by signed bytes.
-struct alignas(16) TexelQuad {
-    std::uint8_t bytes[16];
-};
-
 struct DecodedTexture {
     std::vector<std::uint32_t> store;
     std::array<TexLevel, 9> levels{};  // by LOD code: 0 is the 256-texel level
-    // For clamped bilinear sampling: quad (i0 + 1, j0 + 1) of a level holds the texels at
-    // columns i0, i0 + 1 and rows j0, j0 + 1 (i0 from -1 to width - 1), so each sample is one
-    // 16-byte read. Levels of (width + 1) x (height + 1) quads, one after another.
-    std::vector<TexelQuad> quads;
-    // The same by level, as tables of 16 for the vector routine (past small_lod they repeat it):
-    // the byte offset of the quad of texel (0, 0); the bytes per column and per row, as two
-    // 16-bit numbers; the last column and row, likewise.
-    alignas(32) std::array<std::int32_t, 16> quad_origin{};
-    alignas(32) std::array<std::int32_t, 16> quad_step{};
+    // For clamped bilinear sampling by a vector unit: entry (i, j) of a level holds the texels at
+    // column i, rows j and j + 1, as byte pairs channel by channel (blue of both, then green, red
+    // and alpha), each byte the channel minus 128 as a signed number (the unit multiplies unsigned
+    // weights by signed bytes). A 16-byte read at entry (i0, j0) thus holds the four texels of a
+    // sample, half the size that one 16-byte block per sample would take in the caches. Entries
+    // for columns -1 .. width and rows -1 .. height - 1, read from the bordered level; levels one
+    // after another.
+    std::vector<std::uint64_t> pairs;
+    // Where those lie, by level, as tables of 16 for the vector routine (past small_lod they
+    // repeat it): the byte offset of the entry of texel (0, 0); the bytes per column and per row,
+    // as two 16-bit numbers; the last column and row, likewise.
+    alignas(32) std::array<std::int32_t, 16> pair_origin{};
+    alignas(32) std::array<std::int32_t, 16> pair_step{};
     alignas(32) std::array<std::int32_t, 16> last_texel{};
     int full_width = 0;  // the chain's size in 256-space: level n is (full >> n) wide, at least 1
     int full_height = 0;

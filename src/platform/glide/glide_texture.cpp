@@ -87,20 +87,19 @@ std::uint32_t decode_texel(const std::uint8_t* p, GrTextureFormat_t format,
     }
 }
 
-// The quads of one bordered level (see TexelQuad), appended to `out`.
-void append_quads(const TexLevel& l, std::vector<TexelQuad>& out) {
-    for (int qj = 0; qj <= l.height; ++qj) {
-        const std::uint32_t* r0 = l.texels + static_cast<std::ptrdiff_t>(qj) * l.stride;
+// The column pairs of one bordered level (see DecodedTexture::pairs), appended to `out`.
+void append_pairs(const TexLevel& l, std::vector<std::uint64_t>& out) {
+    for (int j = 0; j <= l.height; ++j) {
+        const std::uint32_t* r0 = l.texels + static_cast<std::ptrdiff_t>(j) * l.stride;
         const std::uint32_t* r1 = r0 + l.stride;
-        for (int qi = 0; qi <= l.width; ++qi) {
-            const std::uint32_t texel[4] = {r0[qi], r0[qi + 1], r1[qi], r1[qi + 1]};
-            TexelQuad q;
+        for (int i = 0; i < l.stride; ++i) {
+            std::uint64_t entry = 0;
             for (int c = 0; c < 4; ++c) {
-                for (int k = 0; k < 4; ++k) {
-                    q.bytes[c * 4 + k] = static_cast<std::uint8_t>((texel[k] >> (8 * c)) ^ 0x80u);
-                }
+                const std::uint64_t top = ((r0[i] >> (8 * c)) & 255u) ^ 0x80u;
+                const std::uint64_t bottom = ((r1[i] >> (8 * c)) & 255u) ^ 0x80u;
+                entry |= (top | bottom << 8) << (16 * c);
             }
-            out.push_back(q);
+            out.push_back(entry);
         }
     }
 }
@@ -112,7 +111,7 @@ void decode(const GlideDevice& d, TextureBinding& t) {
     out.small_lod = info.smallLod;
     texture_level_size(info.aspectRatio, GR_LOD_256, &out.full_width, &out.full_height);
     std::array<std::size_t, 9> offset{};
-    std::size_t total = 0, quads = 0;
+    std::size_t total = 0, pairs = 0;
     for (GrLOD_t lod = info.largeLod; lod <= info.smallLod; ++lod) {
         int w, h;
         texture_level_size(info.aspectRatio, lod, &w, &h);
@@ -121,20 +120,20 @@ void decode(const GlideDevice& d, TextureBinding& t) {
         out.levels[lod].height = h;
         out.levels[lod].stride = w + 2;
         total += static_cast<std::size_t>(w + 2) * (h + 2);
-        const auto quad = static_cast<std::int32_t>(sizeof(TexelQuad));
-        out.quad_origin[lod] = static_cast<std::int32_t>(quads + w + 2) * quad;
-        out.quad_step[lod] = quad | ((w + 1) * quad) << 16;
+        const auto entry = static_cast<std::int32_t>(sizeof(std::uint64_t));
+        out.pair_origin[lod] = static_cast<std::int32_t>(pairs + w + 3) * entry;
+        out.pair_step[lod] = entry | ((w + 2) * entry) << 16;
         out.last_texel[lod] = (w - 1) | (h - 1) << 16;
-        quads += static_cast<std::size_t>(w + 1) * (h + 1);
+        pairs += static_cast<std::size_t>(w + 2) * (h + 1);
     }
     for (int lod = info.smallLod + 1; lod < 16; ++lod) {
-        out.quad_origin[lod] = out.quad_origin[info.smallLod];
-        out.quad_step[lod] = out.quad_step[info.smallLod];
+        out.pair_origin[lod] = out.pair_origin[info.smallLod];
+        out.pair_step[lod] = out.pair_step[info.smallLod];
         out.last_texel[lod] = out.last_texel[info.smallLod];
     }
     out.store.assign(total, 0xFF000000u);
-    out.quads.clear();
-    out.quads.reserve(quads);
+    out.pairs.clear();
+    out.pairs.reserve(pairs);
     const int bpt = texel_bytes(info.format);
     std::size_t source = t.start;
     for (GrLOD_t lod = info.largeLod; lod <= info.smallLod; ++lod) {
@@ -156,7 +155,7 @@ void decode(const GlideDevice& d, TextureBinding& t) {
                       base + static_cast<std::ptrdiff_t>(h + 1) * stride,
                       base + static_cast<std::ptrdiff_t>(h + 1) * stride);
         }  // a level never downloaded stays black
-        append_quads(l, out.quads);
+        append_pairs(l, out.pairs);
     }
 }
 
