@@ -8,14 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "../common/bench_scene.h"
 #include "platform/glide/frame_scaler.h"
 #include "platform/glide/glide.h"
 #include "platform/glide/glide_present.h"
 #include "platform/glide/png_write.h"
 #include "platform/win/win_scripted.h"
-#include "render/render_device.h"
-#include "render/render_frame.h"
-#include "render/render_state.h"
 
 namespace {
 
@@ -26,20 +24,8 @@ const GlideFrame& scene_frame(int resolution) {
     GlideFrame& f = frames[resolution];
     if (!f.pixels.empty()) return f;
     ScriptedWin win;
-    grGlideShutdown();
-    reset_render_state();
     glide_set_presenter(nullptr);
-    RenderState& st = render_state();
-    st.calendar_seconds = [] { return std::int64_t{1000}; };
-    st.resolution = resolution;
-    st.background_number = 7;
-    st.show_background = 1;
-    st.show_trails = 1;
-    st.large_star_number = 4;
-    st.small_star_number = 300;
-    win.set_tick(5);
-    open_render_device();
-    for (int i = 0; i < 200; ++i) render_frame();
+    open_bench_scene(resolution, 4, 300, win);
     f = *glide_last_frame();
     grGlideShutdown();
     return f;
@@ -73,13 +59,21 @@ const char* isa_name(ScalerIsa isa) {
 
 // range(0): the saver's resolution (0 640x480, 1 800x600, 2 1024x768); range(1), range(2):
 // the surface's size.
-void BM_Present(benchmark::State& state, ScalerIsa isa) {
-    FrameScaler scaler;
+// The scaler on the routines of `isa` and the frame of the resolution in range(0); null (and
+// the case skipped) where this processor lacks the routines.
+const GlideFrame* set_up(benchmark::State& state, ScalerIsa isa, FrameScaler& scaler) {
     if (!scaler.select(isa)) {
         state.SkipWithError("this processor lacks the instruction set");
-        return;
+        return nullptr;
     }
-    const GlideFrame& f = scene_frame(static_cast<int>(state.range(0)));
+    return &scene_frame(static_cast<int>(state.range(0)));
+}
+
+void BM_Present(benchmark::State& state, ScalerIsa isa) {
+    FrameScaler scaler;
+    const GlideFrame* frame = set_up(state, isa, scaler);
+    if (!frame) return;
+    const GlideFrame& f = *frame;
     const GlideFrameView view{f.pixels.data(), f.width, f.height, f.width};
     const int w = static_cast<int>(state.range(1)), h = static_cast<int>(state.range(2));
     std::vector<std::uint32_t> surface(static_cast<std::size_t>(w) * h);
@@ -98,11 +92,9 @@ void BM_Present(benchmark::State& state, ScalerIsa isa) {
 
 void BM_Smooth(benchmark::State& state, ScalerIsa isa) {
     FrameScaler scaler;
-    if (!scaler.select(isa)) {
-        state.SkipWithError("this processor lacks the instruction set");
-        return;
-    }
-    const GlideFrame& f = scene_frame(static_cast<int>(state.range(0)));
+    const GlideFrame* frame = set_up(state, isa, scaler);
+    if (!frame) return;
+    const GlideFrame& f = *frame;
     const GlideFrameView view{f.pixels.data(), f.width, f.height, f.width};
     std::vector<std::uint32_t> out(static_cast<std::size_t>(f.width) * f.height);
     const PixelTarget target{out.data(), f.width, f.height, std::ptrdiff_t{f.width} * 4};

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "../common/bench_scene.h"
 #include "platform/glide/glide.h"
 #include "platform/glide/glide_present.h"
 #include "platform/win/win_scripted.h"
@@ -34,23 +35,9 @@ struct Settings {
 constexpr Settings kDefault{"default", 4, 300};
 constexpr Settings kHeaviest{"heaviest", 8, 400};
 
-// Opens the saver's device on the Blue/red tunnel with trails, and flies on until the trails
-// have grown to their steady length.
 void open_scene(int resolution, const Settings& s, ScriptedWin& win) {
-    grGlideShutdown();
-    reset_render_state();
-    RenderState& st = render_state();
-    st.calendar_seconds = [] { return std::int64_t{1000}; };
-    st.resolution = resolution;
-    st.background_number = 7;
-    st.show_background = 1;
-    st.show_trails = 1;
-    st.large_star_number = s.large_stars;
-    st.small_star_number = s.small_stars;
-    win.set_tick(5);
     glide_set_presenter(std::make_unique<DiscardingPresenter>());
-    open_render_device();
-    for (int i = 0; i < 200; ++i) render_frame();
+    open_bench_scene(resolution, s.large_stars, s.small_stars, win);
 }
 
 void save_last(const std::string& name) {
