@@ -59,8 +59,10 @@ int run_hack_mode(const HackOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const HackCommand hack = parse_hack_command(std::vector<std::string>(argv + 1, argv + argc),
-                                                std::getenv("XSCREENSAVER_WINDOW"));
+    // argc may be 0 when a program starts us with an empty argument list.
+    const std::vector<std::string> args =
+        argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>{};
+    const HackCommand hack = parse_hack_command(args, std::getenv("XSCREENSAVER_WINDOW"));
     switch (hack.kind) {
         case HackCommandKind::Help:
             std::fputs(hack_usage_text().c_str(), stdout);

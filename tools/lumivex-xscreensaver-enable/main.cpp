@@ -3,8 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+#include <optional>
 #include <string>
 
 #include "platform/system/file_ops.h"
@@ -22,6 +21,23 @@ constexpr const char* kUsage =
     "  changes when Lumivex is listed already, enabled or not. Choose it afterwards in\n"
     "  xscreensaver-settings.\n"
     "exit status: 0 listed, 1 the file could not be read or written, 2 bad command line\n";
+
+// The whole file, or nothing when it cannot be opened or read.
+std::optional<std::string> read_whole_file(const char* path) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string text;
+    char buffer[65536];
+    DWORD got = 0;
+    BOOL ok;
+    while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr)) && got > 0) {
+        text.append(buffer, got);
+    }
+    CloseHandle(file);
+    if (!ok) return std::nullopt;
+    return text;
+}
 
 }  // namespace
 
@@ -53,14 +69,14 @@ int main(int argc, char** argv) {
         text = new_preferences_file(kCommand);
         created = true;
     } else {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream content;
-        if (in.is_open() && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) content << in.rdbuf();
-        if (!in.is_open() || (attributes & FILE_ATTRIBUTE_DIRECTORY) || in.bad()) {
+        // Read through the file layer, which opens only regular files: a FIFO or a folder there
+        // fails at once instead of blocking.
+        const std::optional<std::string> content = read_whole_file(path.c_str());
+        if (!content) {
             std::fprintf(stderr, "lumivex-xscreensaver-enable: cannot read %s\n", path.c_str());
             return 1;
         }
-        text = content.str();
+        text = *content;
         if (add_program(text, kCommand) == ProgramsEdit::AlreadyThere) {
             std::printf("%s lists Lumivex already; nothing changed\n", path.c_str());
             return 0;
