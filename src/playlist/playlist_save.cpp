@@ -80,5 +80,9 @@ bool Playlist::save(const std::string& path) {
         if (entry.factor != 1.0f) add_line("#f " + format_factor(entry.factor));
         add_line("");
     }
+    // The reader drops a byte-order mark at the file's start: a first path that begins with one
+    // keeps it behind a second.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text.starts_with(kByteOrderMark)) text.insert(0, kByteOrderMark);
     return replace_file_contents(path.c_str(), text);
 }

@@ -291,6 +291,13 @@ TEST_F(PlaylistFile, SavedListsLoadBackTheSame) {
         EXPECT_EQ(list.entries[i]->imageFile, saved.entries[i]->imageFile);
         EXPECT_EQ(list.entries[i]->factor, saved.entries[i]->factor);
     }
+
+    // A nameless list whose first path begins with a byte-order mark, which the reader drops.
+    Playlist marked;
+    marked.appendPath("\xEF\xBB\xBF/x/abc.mp3");
+    ASSERT_TRUE(marked.save(dir / "marked.lst"));
+    ASSERT_EQ(list.load(dir / "marked.lst", false, false), 1);
+    EXPECT_EQ(paths_of(list), paths_of(marked));
 }
 
 TEST_F(PlaylistFile, LongLinesAreSavedOnlyInFormsThatLoadBackTheSame) {
