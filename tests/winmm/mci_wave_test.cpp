@@ -163,6 +163,18 @@ TEST_F(MciWave, ACutShortFilePlaysWhatItHolds) {
     mci_ok("play sounder");
     capture_.advance(5000);
     EXPECT_EQ(capture_.played().size(), 3000u);
+
+    // Cut to its header after it was opened: the play ends at once and says so, so a playlist
+    // waiting for the notice moves on.
+    HWND window = notice_window();
+    mci_ok("close sounder");
+    mci_ok("open " + quoted(path) + " alias sounder");
+    fs::resize_file(path, 56);
+    mci_ok("play sounder from 0 notify", window);
+    EXPECT_EQ(mci_ok("status sounder mode"), "stopped");
+    MSG msg{};
+    ASSERT_TRUE(next_notice(&msg));
+    EXPECT_EQ(msg.wParam, MCI_NOTIFY_SUCCESSFUL);
 }
 
 TEST_F(MciWave, FilesThatCannotBePlayedAreRefusedWithTheirTexts) {

@@ -146,6 +146,9 @@ MCIERROR MciWaveAudio::play(const std::optional<std::string>& from,
     for (Slot& slot : slots_) {
         if (!queue_locked(slot)) break;
     }
+    // Nothing could be queued (the file was cut short since it was opened, or the device took
+    // no buffer): no buffer will come back to end the piece, so it ends here.
+    if (queued_ == 0) finish_locked();
     return 0;
 }
 
@@ -185,7 +188,10 @@ void MciWaveAudio::on_done(WAVEHDR* hdr) {
     for (Slot& slot : slots_) {
         if (&slot.hdr == hdr && queue_locked(slot)) return;
     }
-    if (queued_ > 0) return;
+    if (queued_ == 0) finish_locked();
+}
+
+void MciWaveAudio::finish_locked() {
     playing_ = false;
     rest_ = end_;
     notify_.post(MCI_NOTIFY_SUCCESSFUL);

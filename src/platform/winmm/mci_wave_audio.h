@@ -41,6 +41,8 @@ private:
     void on_done(WAVEHDR* hdr);
     // Reads the next stretch of the file into the slot and queues it; false at the end.
     bool queue_locked(Slot& slot);
+    // The piece has played: stopped, at its end, the notice posted.
+    void finish_locked();
     std::uint32_t position_locked();
     MCIERROR parse_position(const std::string& text, std::uint32_t* bytes) const;
     std::string format_bytes(std::uint32_t bytes) const;
