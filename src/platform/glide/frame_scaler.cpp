@@ -137,6 +137,7 @@ FrameScaler::AxisPlan plan_axis(int source, int target) {
             const std::int64_t end = std::int64_t{d + 1} * source / target;
             index = static_cast<std::int32_t>(first);
             weight = static_cast<std::int32_t>(std::max<std::int64_t>(end - first, 1));
+            plan.reciprocal.push_back(reciprocal_of(weight));
         }
         plan.index[static_cast<std::size_t>(d)] = index;
         plan.weight[static_cast<std::size_t>(d)] = weight;
@@ -448,9 +449,12 @@ PictureRect FrameScaler::draw(const GlideFrameView& frame, const PixelTarget& ta
                                  out);
         } else {
             for (int x = 0; x < rect_.width; ++x) {
-                const int run = columns_.weight[static_cast<std::size_t>(x)];
-                out[x] = average(row + columns_.index[static_cast<std::size_t>(x)], run, 1,
-                                 reciprocal_of(run));
+                const auto i = static_cast<std::size_t>(x);
+                const std::uint32_t* p = row + columns_.index[i];
+                // A run of one is that pixel (its average is itself, exactly).
+                out[x] = columns_.weight[i] == 1
+                             ? *p
+                             : average(p, columns_.weight[i], 1, columns_.reciprocal[i]);
             }
         }
     };
@@ -466,7 +470,11 @@ PictureRect FrameScaler::draw(const GlideFrameView& frame, const PixelTarget& ta
         for (int y = 0; y < rect_.height; ++y) {
             const int first = rows_.index[static_cast<std::size_t>(y)];
             const int run = rows_.weight[static_cast<std::size_t>(y)];
-            const std::uint64_t reciprocal = reciprocal_of(run);
+            const std::uint64_t reciprocal = rows_.reciprocal[static_cast<std::size_t>(y)];
+            if (run == 1) {
+                across(source_row(first), output_row(y));
+                continue;
+            }
             if (run > 256) {
                 for (int x = 0; x < sw; ++x) {
                     row_buffer_[static_cast<std::size_t>(x)] =

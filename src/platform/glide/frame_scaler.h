@@ -78,6 +78,7 @@ public:
         bool linear = true;
         std::vector<std::int32_t> index;   // first source position, per target position
         std::vector<std::int32_t> weight;  // 0..256 for the second neighbour, or the run length
+        std::vector<std::uint64_t> reciprocal;  // when reducing: 2^24 / run length, rounded
     };
 
 private:
