@@ -359,21 +359,23 @@ void FrameScaler::smooth_row(const GlideFrameView& frame, int y, std::uint32_t* 
 void FrameScaler::smooth_into(const GlideFrameView& frame, const PixelTarget* direct) {
     begin_smoothing(frame);
     const int w = frame.width, h = frame.height;
-    smoothed_.resize(static_cast<std::size_t>(w) * h + 2 * kScalerPad);
-    // Rows go straight to a direct target, the routines' spill past a row's end landing on
-    // the next row before that is written; the last row goes through the buffer.
-    for (int y = 0; y < h; ++y) {
-        std::uint32_t* out = smoothed_.data() + (direct ? 0 : static_cast<std::ptrdiff_t>(y) * w);
-        if (direct && y < h - 1) {
-            out = reinterpret_cast<std::uint32_t*>(reinterpret_cast<std::uint8_t*>(direct->pixels) +
-                                                   y * direct->pitch);
+    if (!direct) {
+        smoothed_.resize(static_cast<std::size_t>(w) * h + 2 * kScalerPad);
+        for (int y = 0; y < h; ++y) {
+            smooth_row(frame, y, smoothed_.data() + static_cast<std::ptrdiff_t>(y) * w);
         }
-        smooth_row(frame, y, out);
+        return;
     }
-    if (direct) {
-        std::memcpy(reinterpret_cast<std::uint8_t*>(direct->pixels) + (h - 1) * direct->pitch,
-                    smoothed_.data(), static_cast<std::size_t>(w) * sizeof(std::uint32_t));
+    // Rows go straight to the target, the routines' spill past a row's end landing on the next
+    // row before that is written; the last row, with nothing below it, goes through the row
+    // buffer.
+    auto* pixels = reinterpret_cast<std::uint8_t*>(direct->pixels);
+    for (int y = 0; y < h - 1; ++y) {
+        smooth_row(frame, y, reinterpret_cast<std::uint32_t*>(pixels + y * direct->pitch));
     }
+    smooth_row(frame, h - 1, smoothed_row_.data());
+    std::memcpy(pixels + (h - 1) * direct->pitch, smoothed_row_.data(),
+                static_cast<std::size_t>(w) * sizeof(std::uint32_t));
 }
 
 void FrameScaler::smooth(const GlideFrameView& frame, const PixelTarget& target) {

@@ -170,6 +170,8 @@ private:
             renderer_ = nullptr;
             return false;
         }
+        // The texture the smoothed frame goes to is XRGB8888, the scaler's own layout.
+        scaler_.set_layout(PixelLayout{});
         SDL_RendererInfo info;
         vsync_ = SDL_GetRendererInfo(renderer_, &info) == 0 &&
                  (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
@@ -252,7 +254,6 @@ private:
         void* pixels = nullptr;
         int pitch = 0;
         if (SDL_LockTexture(texture_, nullptr, &pixels, &pitch) == 0) {
-            scaler_.set_layout(PixelLayout{16, 8, 0, 0xFF000000u});
             scaler_.smooth(frame, PixelTarget{static_cast<std::uint32_t*>(pixels), frame.width,
                                               frame.height, pitch});
             SDL_UnlockTexture(texture_);
