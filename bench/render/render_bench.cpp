@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "../common/bench_scene.h"
+#include "platform/glide/frame_pacing.h"
 #include "platform/glide/glide.h"
 #include "platform/glide/glide_present.h"
 #include "platform/win/win_scripted.h"
@@ -99,7 +100,7 @@ void BM_RenderFramePaced(benchmark::State& state, const Settings& s) {
     for (auto _ : state) {
         render_frame();
         state.PauseTiming();
-        due += std::chrono::microseconds(16667);
+        due += kFramePeriod;
         std::this_thread::sleep_until(due);
         state.ResumeTiming();
     }
