@@ -30,15 +30,6 @@ def run(cmd, **kw):
     return subprocess.run(cmd, capture_output=True, text=True, **kw)
 
 
-def find_box(caption):
-    """The window id of a message box with this caption, as the window manager lists it."""
-    for line in run(["wmctrl", "-l"]).stdout.splitlines():
-        fields = line.split(None, 3)
-        if len(fields) == 4 and fields[3] == caption:
-            return fields[0]
-    return None
-
-
 def find_window(name, timeout):
     end = time.time() + timeout
     while time.time() < end:
@@ -92,10 +83,15 @@ def write_tone(path, frames):
 
 
 def screen():
-    """A digest of the whole screen's pixels."""
-    pixels = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
-                            capture_output=True, check=True).stdout
-    return hashlib.sha1(pixels).hexdigest()
+    """A digest of the whole screen's pixels. A virtual display under load now and then turns a
+    connection away: the screenshot is tried again."""
+    for _ in range(20):
+        shot = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
+                              capture_output=True)
+        if shot.returncode == 0 and shot.stdout:
+            return hashlib.sha1(shot.stdout).hexdigest()
+        time.sleep(0.1)
+    raise AssertionError("no screenshot of the display")
 
 
 def wait_for_recording(saver, recording, length, timeout=60):
