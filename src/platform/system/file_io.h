@@ -9,9 +9,7 @@ using HANDLE = void*;
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)))
 
 constexpr DWORD GENERIC_READ = 0x80000000u;
-constexpr DWORD GENERIC_WRITE = 0x40000000u;
 constexpr DWORD FILE_SHARE_READ = 0x00000001u;
-constexpr DWORD CREATE_ALWAYS = 2;
 constexpr DWORD OPEN_EXISTING = 3;
 constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
 constexpr DWORD FILE_BEGIN = 0;
@@ -25,12 +23,12 @@ struct SECURITY_ATTRIBUTES {
     BOOL bInheritHandle;
 };
 
-// Opens a file; INVALID_HANDLE_VALUE on failure. Only regular files open: a folder, a FIFO or a
+// Opens an existing file for reading (GENERIC_READ, OPEN_EXISTING: the only use made of it);
+// INVALID_HANDLE_VALUE on failure. Only regular files open: a folder, a FIFO or a
 // device fails like a missing file, at once.
 HANDLE CreateFileA(const char* name, DWORD access, DWORD share, SECURITY_ATTRIBUTES* security,
                    DWORD disposition, DWORD flags, HANDLE template_file);
 BOOL ReadFile(HANDLE file, void* buffer, DWORD to_read, DWORD* read, void* overlapped);
-BOOL WriteFile(HANDLE file, const void* buffer, DWORD to_write, DWORD* written, void* overlapped);
 // Moves the file pointer; returns the new position from the start, or INVALID_SET_FILE_POINTER.
 DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distance_high, DWORD method);
 BOOL CloseHandle(HANDLE handle);

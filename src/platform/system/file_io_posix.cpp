@@ -21,11 +21,11 @@ int to_fd(HANDLE h) {
 HANDLE CreateFileA(const char* name, DWORD access, DWORD /*share*/, SECURITY_ATTRIBUTES* /*sec*/,
                    DWORD disposition, DWORD /*flags*/, HANDLE /*template_file*/) {
     if (!name) return INVALID_HANDLE_VALUE;
-    int mode = (access & GENERIC_WRITE) ? ((access & GENERIC_READ) ? O_RDWR : O_WRONLY) : O_RDONLY;
-    if (disposition == CREATE_ALWAYS) mode |= O_CREAT | O_TRUNC;
+    // Only reading and opening an existing file are asked for.
+    if (access != GENERIC_READ || disposition != OPEN_EXISTING) return INVALID_HANDLE_VALUE;
     // Non-blocking, so that a FIFO with nobody at its other end cannot hold the open for ever;
     // no controlling terminal, whatever device the name leads to.
-    int fd = ::open(name, mode | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
+    int fd = ::open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return INVALID_HANDLE_VALUE;
     // Only regular files: a FIFO, a device such as /dev/zero or a folder fails as if it were
     // missing, since reading one may wait or run for ever.
@@ -59,31 +59,13 @@ BOOL ReadFile(HANDLE file, void* buffer, DWORD to_read, DWORD* read, void* /*ove
     return 1;
 }
 
-BOOL WriteFile(HANDLE file, const void* buffer, DWORD to_write, DWORD* written, void*) {
-    if (written) *written = 0;
-    int fd = to_fd(file);
-    if (fd < 0) return 0;
-    auto* p = static_cast<const char*>(buffer);
-    DWORD done = 0;
-    while (done < to_write) {
-        ssize_t n = ::write(fd, p + done, to_write - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            if (written) *written = done;
-            return 0;
-        }
-        done += static_cast<DWORD>(n);
-    }
-    if (written) *written = done;
-    return 1;
-}
-
 DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distance_high, DWORD method) {
     int fd = to_fd(file);
     if (fd < 0) return INVALID_SET_FILE_POINTER;
     off_t offset = distance;
-    if (distance_high) offset = static_cast<off_t>((static_cast<std::uint64_t>(*distance_high) << 32) |
-                                                   static_cast<DWORD>(distance));
+    if (distance_high)
+        offset = static_cast<off_t>((static_cast<std::uint64_t>(*distance_high) << 32) |
+                                    static_cast<DWORD>(distance));
     int whence = method == FILE_BEGIN ? SEEK_SET : method == FILE_END ? SEEK_END : SEEK_CUR;
     off_t pos = ::lseek(fd, offset, whence);
     if (pos < 0) return INVALID_SET_FILE_POINTER;

@@ -1,4 +1,4 @@
-// File queries and the steps of an atomic file replacement, in the Windows vocabulary.
+// File queries in the Windows vocabulary, and an atomic file replacement.
 #pragma once
 
 #include <string>
@@ -10,17 +10,8 @@ constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
 constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x00000001u;
 constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x00000010u;
 
-constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x00000001u;
-constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x00000008u;
-
 // The attributes of a file or folder, or INVALID_FILE_ATTRIBUTES when there is none at the path.
 DWORD GetFileAttributesA(const char* name);
-// Forces the file's data to the disk.
-BOOL FlushFileBuffers(HANDLE file);
-// Renames a file; with MOVEFILE_REPLACE_EXISTING an existing target file is replaced in one step,
-// and with MOVEFILE_WRITE_THROUGH the rename itself reaches the disk before the call returns.
-BOOL MoveFileExA(const char* existing, const char* new_name, DWORD flags);
-BOOL DeleteFileA(const char* name);
 
 // Replaces the whole content of the file at `target` with `bytes`: readers see the old file or
 // all of the new one, never a part, and the new content is on the disk when it returns true.

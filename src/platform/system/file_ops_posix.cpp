@@ -16,12 +16,6 @@
 
 namespace {
 
-// The same encoding file_io_posix.cpp uses: the descriptor plus one, so that 0 is never a handle.
-int to_fd(HANDLE h) {
-    if (h == nullptr || h == INVALID_HANDLE_VALUE) return -1;
-    return static_cast<int>(reinterpret_cast<std::intptr_t>(h) - 1);
-}
-
 std::string folder_of(const std::string& path) {
     std::string::size_type slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
@@ -205,39 +199,6 @@ DWORD GetFileAttributesA(const char* name) {
     if (S_ISDIR(st.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
     if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) attributes |= FILE_ATTRIBUTE_READONLY;
     return attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
-}
-
-BOOL FlushFileBuffers(HANDLE file) {
-    int fd = to_fd(file);
-    if (fd < 0) return 0;
-    while (::fsync(fd) != 0) {
-        if (errno != EINTR) return 0;
-    }
-    return 1;
-}
-
-BOOL MoveFileExA(const char* existing, const char* new_name, DWORD flags) {
-    if (!existing || !new_name) return 0;
-    if (!(flags & MOVEFILE_REPLACE_EXISTING)) {
-        struct stat st {};
-        if (::lstat(new_name, &st) == 0) return 0;
-    }
-    if (::rename(existing, new_name) != 0) return 0;
-    if (flags & MOVEFILE_WRITE_THROUGH) {
-        // The new directory entry is durable only once the folder itself is synced. Some file
-        // systems cannot sync a folder; the rename has happened all the same.
-        int dir = ::open(folder_of(new_name).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dir >= 0) {
-            ::fsync(dir);
-            ::close(dir);
-        }
-    }
-    return 1;
-}
-
-BOOL DeleteFileA(const char* name) {
-    if (!name) return 0;
-    return ::unlink(name) == 0 ? 1 : 0;
 }
 
 bool replace_file_contents(const char* target, std::string_view bytes) {
