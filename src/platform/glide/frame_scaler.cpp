@@ -256,17 +256,16 @@ void FrameScaler::prepare_tables() {
     // through the gamma curve; whole steps come out exactly as there. A smoothed channel lies
     // between two steps: the curve there is the chord plus a parabola through the true value
     // at the midpoint (close enough to the curve, and cheap to compute in vector registers).
-    auto curve = [gamma](int bits) {
+    auto curve = [](int bits) {
         const int top = (1 << bits) - 1;
         auto widen = [bits](int v) { return (v << (8 - bits)) | (v >> (2 * bits - 8)); };
-        auto corrected = [gamma](double v8) { return 255.0 * std::pow(v8 / 255.0, 1.0 / gamma); };
         GammaCurve g{};
         for (int c = 0; c <= top; ++c)
-            g.base[c] = static_cast<std::uint16_t>(std::lround(corrected(widen(c))));
+            g.base[c] = static_cast<std::uint16_t>(std::lround(glide_gamma_corrected(widen(c))));
         for (int c = 0; c <= top; ++c) {
             const int next = std::min(c + 1, top);
             g.rise[c] = static_cast<std::uint16_t>(g.base[next] - g.base[c]);
-            const double middle = corrected((widen(c) + widen(next)) / 2.0);
+            const double middle = glide_gamma_corrected((widen(c) + widen(next)) / 2.0);
             const long bulge = std::lround(4.0 * (middle - g.base[c] - g.rise[c] / 2.0));
             g.bulge[c] = static_cast<std::uint16_t>(std::clamp(bulge, 0L, 255L));
         }

@@ -65,6 +65,8 @@ const GlideFrame* glide_last_frame();
 constexpr double kVoodooDisplayGamma = 1.7;
 void glide_set_display_gamma(double gamma);
 double glide_display_gamma();
+// An 8-bit channel value (between steps too) as the video output shows it, through that gamma.
+double glide_gamma_corrected(double v8);
 
 // RGB565 to 8-bit RGB through the display gamma, three bytes a pixel, top row first.
 std::vector<std::uint8_t> glide_frame_to_rgb(const GlideFrameView& frame);

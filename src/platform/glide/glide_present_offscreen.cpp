@@ -51,14 +51,15 @@ const GlideFrame* glide_last_frame() {
 void glide_set_display_gamma(double gamma) { g_gamma = gamma > 0.0 ? gamma : 1.0; }
 double glide_display_gamma() { return g_gamma; }
 
+double glide_gamma_corrected(double v8) { return 255.0 * std::pow(v8 / 255.0, 1.0 / g_gamma); }
+
 std::vector<std::uint8_t> glide_frame_to_rgb(const GlideFrameView& frame) {
     // The video output widens each channel by repeating its top bits, then looks it up in the
     // gamma table; both steps fold into one table per channel width.
     std::array<std::uint8_t, 32> five{};
     std::array<std::uint8_t, 64> six{};
     auto corrected = [](int v8) {
-        const double v = 255.0 * std::pow(v8 / 255.0, 1.0 / g_gamma);
-        return static_cast<std::uint8_t>(std::lround(v));
+        return static_cast<std::uint8_t>(std::lround(glide_gamma_corrected(v8)));
     };
     for (int v = 0; v < 32; ++v) five[v] = corrected((v << 3) | (v >> 2));
     for (int v = 0; v < 64; ++v) six[v] = corrected((v << 2) | (v >> 4));
