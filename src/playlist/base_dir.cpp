@@ -26,9 +26,6 @@ std::string expandBaseDir(std::string_view text, std::string_view folder) {
 std::string contractBaseDir(std::string_view path, std::string_view folder) {
     if (path.size() < folder.size()) return std::string(path);
     // Windows ignores letter case in its paths; on Linux /x/Music and /x/music are two folders.
-    const std::string_view start = path.substr(0, folder.size());
-    const bool same =
-        is_windows_path(folder) ? equals_ignoring_case(start, folder) : start == folder;
-    if (!same) return std::string(path);
+    if (!same_path_in(path.substr(0, folder.size()), folder, folder)) return std::string(path);
     return std::string(kBaseDirPrefix) + std::string(path.substr(folder.size()));
 }

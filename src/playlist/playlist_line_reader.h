@@ -3,10 +3,16 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 #include "platform/system/file_io.h"
 
 constexpr std::size_t kPlaylistLineMax = 255;
+
+// A line of nothing but blanks and tabs, which a reading skips.
+inline bool is_blank_line(std::string_view line) {
+    return line.find_first_not_of(" \t") == std::string_view::npos;
+}
 
 // One reading of a playlist, the files nested in it included, stops after this many bytes or
 // lines, blank ones and runs of NUL bytes counted too. A full list of 1023 entries with every

@@ -12,13 +12,6 @@ namespace {
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
-bool is_blank_line(std::string_view line) {
-    for (char c : line) {
-        if (!is_blank(c)) return false;
-    }
-    return true;
-}
-
 // A "#" line: a property of the last entry, or the list's name at the top of a top-level file.
 void apply_property_line(Playlist& list, std::string_view line, const std::string& folder) {
     if (line.size() < 2) return;

@@ -29,6 +29,10 @@ bool is_windows_path(std::string_view path) {
     return drive >= 'a' && drive <= 'z' && path[1] == ':';
 }
 
+bool same_path_in(std::string_view a, std::string_view b, std::string_view folder) {
+    return is_windows_path(folder) ? equals_ignoring_case(a, b) : a == b;
+}
+
 char separator_for_folder(std::string_view folder) {
     if (folder.find('/') != std::string_view::npos) return '/';
     if (folder.find('\\') != std::string_view::npos) return '\\';

@@ -15,6 +15,9 @@ bool ends_with_ignoring_case(std::string_view text, std::string_view suffix);
 // A Windows path: a drive letter and a colon first (D:\Music), or the two backslashes of a
 // network name (\\server\share). Windows ignores letter case in these; Linux paths are exact.
 bool is_windows_path(std::string_view path);
+// Whether a and b name the same file in a list kept in `folder`: ignoring letter case only when
+// that folder is a Windows one.
+bool same_path_in(std::string_view a, std::string_view b, std::string_view folder);
 
 // The separator to put after a folder: "\" for a Windows-style folder (backslashes and no
 // slash, or a bare drive like D:), "/" otherwise.

@@ -8,15 +8,6 @@
 
 namespace {
 
-// Two paths are the same in the folder of a list: ignoring letter case only for a Windows one.
-bool same_path(std::string_view a, std::string_view b, std::string_view folder) {
-    return is_windows_path(folder) ? equals_ignoring_case(a, b) : a == b;
-}
-
-bool is_blank_line(std::string_view line) {
-    return line.find_first_not_of(" \t") == std::string_view::npos;
-}
-
 // The reader ends a line at a line feed and ignores what follows a NUL in it.
 std::string_view up_to_line_end(std::string_view text) {
     return text.substr(0, text.find_first_of(std::string_view("\n\0", 2)));
@@ -26,7 +17,7 @@ std::string_view up_to_line_end(std::string_view text) {
 bool reads_back_as_entry(std::string_view line, std::string_view path, std::string_view folder) {
     return line.size() >= 2 && line.size() <= kPlaylistLineMax &&
            up_to_line_end(line).size() == line.size() && line[0] != '#' && !is_blank_line(line) &&
-           same_path(expandBaseDir(line, folder), path, folder);
+           same_path_in(expandBaseDir(line, folder), path, folder);
 }
 
 // A property line held to what the reader keeps: "#a Title", or "#aTitle" when the blank would
@@ -50,7 +41,8 @@ bool Playlist::save(const std::string& path) {
     auto as_written = [&](const std::string& file, std::size_t room) {
         if (!useBaseDir) return file;
         std::string contracted = contractBaseDir(file, folder);
-        if (contracted.size() > room || !same_path(expandBaseDir(contracted, folder), file, folder))
+        if (contracted.size() > room ||
+            !same_path_in(expandBaseDir(contracted, folder), file, folder))
             return file;
         return contracted;
     };
