@@ -65,9 +65,7 @@ void apply_hack_options(const HackOptions& o, SaverSettings& s) {
 int run_hack(const HackOptions& options, HackEndRequested end_requested) {
     auto settings = std::make_unique<SaverSettings>();
     set_saver_settings(settings.get());
-    settings->read_system_values();
-    store_default_saver_values(*settings);
-    settings->read_saver_values();
+    read_saver_settings(*settings);
     apply_hack_options(options, *settings);
 
     WNDCLASSA wc{};
@@ -79,14 +77,17 @@ int run_hack(const HackOptions& options, HackEndRequested end_requested) {
                                   nullptr, nullptr, nullptr, nullptr);
     settings->saverWindow = window;
 
+    auto close_all = [window] {
+        grGlideShutdown();
+        if (window) DestroyWindow(window);
+        set_saver_settings(nullptr);
+    };
     open_render_device();
     // Without a device to show frames on, the loop would draw nothing as fast as it can.
     if (grSstScreenWidth() == 0) {
         // Nobody answers in hack mode: the window backend writes this to standard error.
         MessageBoxA(nullptr, "The window cannot show the saver's frames.", "Lumivex", MB_OK);
-        grGlideShutdown();
-        if (window) DestroyWindow(window);
-        set_saver_settings(nullptr);
+        close_all();
         return 1;
     }
     if (options.fps) glide_set_frame_overlay(draw_fps_overlay);
@@ -102,8 +103,6 @@ int run_hack(const HackOptions& options, HackEndRequested end_requested) {
 
     if (music) reset_player();
     glide_set_frame_overlay(nullptr);
-    grGlideShutdown();
-    if (window) DestroyWindow(window);
-    set_saver_settings(nullptr);
+    close_all();
     return 0;
 }

@@ -34,9 +34,7 @@ int saver_main(HINSTANCE instance, const char* command_line) {
 
     auto settings = std::make_unique<SaverSettings>();
     set_saver_settings(settings.get());
-    settings->read_system_values();
-    store_default_saver_values(*settings);
-    settings->read_saver_values();
+    read_saver_settings(*settings);
 
     switch (cl.mode) {
         case SaverMode::ChangePassword:

@@ -103,6 +103,12 @@ void store_default_saver_values(SaverSettings& s) {
     s.moveRandomly = 1;
 }
 
+void read_saver_settings(SaverSettings& s) {
+    s.read_system_values();
+    store_default_saver_values(s);
+    s.read_saver_values();
+}
+
 void SaverSettings::read_system_values() {
     passwordDelay = 5;
     mouseThreshold = 200;
@@ -139,8 +145,7 @@ void SaverSettings::write_saver_values() {
     // leaves the old values or the new ones, never some of each.
     std::vector<RegistryValue> values;
     for (const NumericValue& v : kNumericValues) {
-        std::int32_t value =
-            v.copy == WorkingCopy::Repeat ? player_state().repeat : this->*v.field;
+        std::int32_t value = v.copy == WorkingCopy::Repeat ? player_state().repeat : this->*v.field;
         std::string bytes(4, '\0');
         std::memcpy(bytes.data(), &value, 4);
         values.push_back({v.name, REG_DWORD, std::move(bytes)});

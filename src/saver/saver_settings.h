@@ -4,7 +4,8 @@
 #include "platform/win/win.h"
 
 constexpr const char* kSaverKey = "Software\\Velt\\Lumivex Saver";
-constexpr const char* kSystemSaverKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers";
+constexpr const char* kSystemSaverKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers";
 
 struct SaverSettings {
     SaverSettings();
@@ -40,6 +41,8 @@ struct SaverSettings {
 
 // The defaults of the own-key fields, stored by the entry point between the two reads.
 void store_default_saver_values(SaverSettings& settings);
+// The whole record as an entry point reads it: the system key, the defaults, the own key.
+void read_saver_settings(SaverSettings& settings);
 
 // The process-wide record: created by the entry point, null outside it.
 SaverSettings* saver_settings();
