@@ -57,8 +57,6 @@ const char* isa_name(ScalerIsa isa) {
     return "best";
 }
 
-// range(0): the saver's resolution (0 640x480, 1 800x600, 2 1024x768); range(1), range(2):
-// the surface's size.
 // The scaler on the routines of `isa` and the frame of the resolution in range(0); null (and
 // the case skipped) where this processor lacks the routines.
 const GlideFrame* set_up(benchmark::State& state, ScalerIsa isa, FrameScaler& scaler) {
@@ -69,6 +67,8 @@ const GlideFrame* set_up(benchmark::State& state, ScalerIsa isa, FrameScaler& sc
     return &scene_frame(static_cast<int>(state.range(0)));
 }
 
+// range(0): the saver's resolution (0 640x480, 1 800x600, 2 1024x768); range(1), range(2):
+// the surface's size.
 void BM_Present(benchmark::State& state, ScalerIsa isa) {
     FrameScaler scaler;
     const GlideFrame* frame = set_up(state, isa, scaler);

@@ -86,7 +86,6 @@ public:
         std::erase_if(windows_, [hwnd](const auto& w) { return w.second == hwnd; });
         auto it = native_.find(hwnd);
         if (it == native_.end()) return;
-        windows_.erase(SDL_GetWindowID(it->second));
         if (main_ == it->second) main_ = nullptr;
         SDL_DestroyWindow(it->second);
         native_.erase(it);
