@@ -1,5 +1,6 @@
 // The real wave-out backend on SDL's disk driver, which writes exactly what is played to a file.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -65,8 +66,9 @@ std::vector<char> play(HWAVEOUT hwo, std::vector<std::size_t> sizes, int first) 
     return all;
 }
 
+// The recording, named for this process so that test runs side by side do not share it.
 std::string use_disk_driver(const char* name) {
-    std::string file = testing::TempDir() + name;
+    std::string file = testing::TempDir() + std::to_string(getpid()) + "-" + name;
     std::remove(file.c_str());
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
