@@ -318,9 +318,10 @@ void FrameScaler::load_row(const GlideFrameView& frame, int y) {
     auto through_copy = [&](int x0, int x1) {
         std::uint16_t* row = edge_row_.data() + 2;
         const int n = x1 - x0;
-        for (int i = -2; i < n + 2; ++i) row[i] = src[beyond_edge(x0 + i, w)];
-        // What lies further is read only by vector lanes whose results are never used.
-        std::fill(row + n + 2, edge_row_.data() + edge_row_.size(), src[w - 1]);
+        std::memcpy(row, src + x0, static_cast<std::size_t>(n) * sizeof(std::uint16_t));
+        for (int i : {-2, -1, n, n + 1}) row[i] = src[beyond_edge(x0 + i, w)];
+        // What lies further (left from an earlier row, or zero) is read only by vector lanes
+        // whose results are never used.
         std::uint16_t* part[3] = {sums[0] + x0, sums[1] + x0, sums[2] + x0};
         routines_->smooth_row_sums(row, n, part);
     };
