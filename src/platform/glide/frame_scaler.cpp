@@ -165,7 +165,7 @@ int beyond_edge(int i, int n) {
 }  // namespace
 
 const ScalerRoutines kPortableScaler = {portable_row_sums, portable_row_finish, portable_blend_rows,
-                                        portable_scale_row};
+                                        portable_scale_row, [] {}};
 
 bool scaler_isa_available(ScalerIsa isa) {
     switch (isa) {
@@ -529,5 +529,6 @@ PictureRect FrameScaler::draw(const GlideFrameView& frame, const PixelTarget& ta
         const std::uint32_t* second = weight == 0 ? scaled(first) : scaled(first + 1);
         routines_->blend_rows(scaled(first), second, rect_.width, weight, output_row(y));
     }
+    routines_->stores_done();
     return rect_;
 }

@@ -55,7 +55,9 @@ struct ScalerRoutines {
     // centre row's, then the gamma curves, into 32-bit pixels.
     void (*smooth_row_finish)(const std::uint16_t* const sums[15], int width,
                               const GammaTables& tables, std::uint32_t* out);
-    // Each byte of `a` and `b` blended by blend_pixel, w in 0..63; writes exactly `count`.
+    // Each byte of `a` and `b` blended by blend_pixel, w in 0..63; writes exactly `count`. The
+    // writes may bypass the caches and reach memory out of order: stores_done() puts them in
+    // order once the frame is drawn.
     void (*blend_rows)(const std::uint32_t* a, const std::uint32_t* b, int count, int weight,
                        std::uint32_t* out);
     // out[i] = the blend of row[index[i]] and row[index[i] + 1] by weight[i]. The indices rise by
@@ -63,6 +65,8 @@ struct ScalerRoutines {
     // `count`, and the row kScalerPad past its last index. Writes exactly `count` pixels.
     void (*scale_row)(const std::uint32_t* row, const std::int32_t* index,
                       const std::int32_t* weight, int count, std::uint32_t* out);
+    // Every write blend_rows made is in memory before any write that follows.
+    void (*stores_done)();
 };
 
 extern const ScalerRoutines kPortableScaler;
