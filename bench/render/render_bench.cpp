@@ -69,43 +69,45 @@ void BM_RenderFrame(benchmark::State& state, const Settings& s) {
     glide_set_presenter(nullptr);
 }
 
-// The same, with the caches as the running saver finds them each frame: between two frames the
-// presenter and the X server stream several times the caches' size through them, so the
-// texture and the frame buffers are read afresh. A buffer larger than the caches is written
-// between frames, outside the timing.
-void BM_RenderFrameCold(benchmark::State& state, const Settings& s) {
+// Frames as BM_RenderFrame draws them, with `between()` run between two frames outside the
+// timing.
+template <typename Between>
+void time_frames_between(benchmark::State& state, const Settings& s, Between between) {
     ScriptedWin win;
     open_scene(static_cast<int>(state.range(0)), s, win);
-    std::vector<std::uint64_t> other(std::size_t{64} << 20 >> 3);
-    std::uint64_t stamp = 0;
     for (auto _ : state) {
         render_frame();
         state.PauseTiming();
-        ++stamp;
-        for (auto& v : other) v = stamp;
-        benchmark::DoNotOptimize(other.data());
+        between();
         state.ResumeTiming();
     }
     grGlideShutdown();
     glide_set_presenter(nullptr);
 }
 
-// The same, with frames 60 a second as the saver draws them: the processor idles between two
-// frames, and on a shared or power-saving machine the next frame starts slower for it (lower
-// clocks, caches and predictors used by others meanwhile). Only the frames are timed.
+// The caches as the running saver finds them each frame: between two frames the presenter and
+// the X server stream several times the caches' size through them, so the texture and the
+// frame buffers are read afresh. A buffer larger than the caches is written between frames.
+void BM_RenderFrameCold(benchmark::State& state, const Settings& s) {
+    std::vector<std::uint64_t> other(std::size_t{64} << 20 >> 3);
+    std::uint64_t stamp = 0;
+    time_frames_between(state, s, [&] {
+        ++stamp;
+        for (auto& v : other) v = stamp;
+        benchmark::DoNotOptimize(other.data());
+    });
+}
+
+// Frames 60 a second as the saver draws them: the processor idles between two frames, and on a
+// shared or power-saving machine the next frame starts slower for it (lower clocks, caches and
+// predictors used by others meanwhile).
 void BM_RenderFramePaced(benchmark::State& state, const Settings& s) {
-    ScriptedWin win;
-    open_scene(static_cast<int>(state.range(0)), s, win);
-    auto due = std::chrono::steady_clock::now();
-    for (auto _ : state) {
-        render_frame();
-        state.PauseTiming();
+    std::chrono::steady_clock::time_point due{};  // from the end of the first timed frame
+    time_frames_between(state, s, [&] {
+        if (due == std::chrono::steady_clock::time_point{}) due = std::chrono::steady_clock::now();
         due += kFramePeriod;
         std::this_thread::sleep_until(due);
-        state.ResumeTiming();
-    }
-    grGlideShutdown();
-    glide_set_presenter(nullptr);
+    });
 }
 
 // Argument: the resolution setting (0 = 640x480, 1 = 800x600, 2 = 1024x768).
