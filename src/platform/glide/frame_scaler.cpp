@@ -68,9 +68,9 @@ void portable_blend_rows(const std::uint32_t* a, const std::uint32_t* b, int cou
 }
 
 void portable_scale_row(const std::uint32_t* row, const std::int32_t* index,
-                        const std::int32_t* weight, int count, std::uint32_t* out) {
+                        const std::int32_t* weight_pairs, int count, std::uint32_t* out) {
     for (int i = 0; i < count; ++i) {
-        out[i] = blend_pixel(row[index[i]], row[index[i] + 1], weight[i]);
+        out[i] = blend_pixel(row[index[i]], row[index[i] + 1], (weight_pairs[i] >> 8) & 0xFF);
     }
 }
 
@@ -146,6 +146,13 @@ FrameScaler::AxisPlan plan_axis(int source, int target) {
     for (int d = target; d < padded; ++d) {
         plan.index[static_cast<std::size_t>(d)] = target > 0 ? plan.index[target - 1] : 0;
         plan.weight[static_cast<std::size_t>(d)] = 0;
+    }
+    if (plan.linear) {
+        plan.weight_pairs.resize(static_cast<std::size_t>(padded));
+        for (std::size_t d = 0; d < plan.weight_pairs.size(); ++d) {
+            const std::int32_t pair = ((1 << kBlendBits) - plan.weight[d]) | plan.weight[d] << 8;
+            plan.weight_pairs[d] = pair | pair << 16;
+        }
     }
     return plan;
 }
@@ -447,7 +454,7 @@ PictureRect FrameScaler::draw(const GlideFrameView& frame, const PixelTarget& ta
     };
     auto across = [&](const std::uint32_t* row, std::uint32_t* out) {
         if (columns_.linear) {
-            routines_->scale_row(row, columns_.index.data(), columns_.weight.data(), rect_.width,
+            routines_->scale_row(row, columns_.index.data(), columns_.weight_pairs.data(), rect_.width,
                                  out);
         } else {
             for (int x = 0; x < rect_.width; ++x) {

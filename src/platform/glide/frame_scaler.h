@@ -77,7 +77,9 @@ public:
     struct AxisPlan {
         bool linear = true;
         std::vector<std::int32_t> index;   // first source position, per target position
-        std::vector<std::int32_t> weight;  // 0..256 for the second neighbour, or the run length
+        std::vector<std::int32_t> weight;  // 0..63 for the second neighbour, or the run length
+        // When enlarging: each weight as the byte pair (64 - w, w), twice (scale_row's form).
+        std::vector<std::int32_t> weight_pairs;
         std::vector<std::uint64_t> reciprocal;  // when reducing: 2^24 / run length, rounded
     };
 

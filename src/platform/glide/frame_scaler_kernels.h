@@ -60,11 +60,13 @@ struct ScalerRoutines {
     // order once the frame is drawn.
     void (*blend_rows)(const std::uint32_t* a, const std::uint32_t* b, int count, int weight,
                        std::uint32_t* out);
-    // out[i] = the blend of row[index[i]] and row[index[i] + 1] by weight[i]. The indices rise by
-    // at most one per position (an enlargement); index and weight are readable kScalerPad past
-    // `count`, and the row kScalerPad past its last index. Writes exactly `count` pixels.
+    // out[i] = the blend of row[index[i]] and row[index[i] + 1] by weight w, given as
+    // weight_pairs[i] = p | p << 16 with p = (64 - w) | w << 8 (the bytes a multiply-add takes).
+    // The indices rise by at most one per position (an enlargement); index and weight_pairs are
+    // readable kScalerPad past `count`, and the row kScalerPad past its last index. Writes
+    // exactly `count` pixels.
     void (*scale_row)(const std::uint32_t* row, const std::int32_t* index,
-                      const std::int32_t* weight, int count, std::uint32_t* out);
+                      const std::int32_t* weight_pairs, int count, std::uint32_t* out);
     // Every write blend_rows made is in memory before any write that follows.
     void (*stores_done)();
 };
