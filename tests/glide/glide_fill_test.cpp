@@ -178,8 +178,18 @@ TEST_F(FillRule, ClippingDropsWhatCannotBeDrawn) {
     bad.oow = std::numeric_limits<float>::infinity();
     guDrawTriangleWithClip(&d, &bad, &e);
     EXPECT_EQ(lit_pixels(), 0);
-    // Far outside the board's coordinate range: clipping brings it back on screen.
+    // Past the board's 12.4 coordinate range (2047.9375 is its last position) a triangle is
+    // refused, not wrapped around; clipping brings a far one back on screen.
+    const GrVertex last = vtx(2047.9375f, 100), past = vtx(2048.0f, 100), top = vtx(10, 10),
+                   bottom = vtx(10, 200);
+    grDrawTriangle(&top, &past, &bottom);
+    EXPECT_EQ(lit_pixels(), 0);
+    grDrawTriangle(&top, &last, &bottom);
+    EXPECT_GT(lit_pixels(), 0);
+    grBufferClear(0, 0, 0);
     const GrVertex f = vtx(-1e7f, 100), g = vtx(1e7f, 100), h = vtx(320, 300);
+    grDrawTriangle(&f, &h, &g);
+    EXPECT_EQ(lit_pixels(), 0);
     guDrawTriangleWithClip(&f, &h, &g);
     EXPECT_EQ(count_at(320, 150), 1);
 }

@@ -1,27 +1,33 @@
 // Triangle set-up and scan conversion: 1/16-pixel snapping, exact edge walking, parameter planes.
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "platform/glide/glide_device.h"
 #include "platform/glide/glide_raster.h"
 
 namespace {
 
-// The board holds vertex positions as signed 12.4 fixed point, dropping finer bits toward zero.
+// The board holds vertex positions as signed 12.4 fixed point, dropping finer bits toward zero
+// (as the conversion to an integer does). Positions that would wrap around on the board, and
+// ones not finite (every comparison with them is false), are refused.
 bool snap16(float f, std::int32_t* out) {
-    if (!std::isfinite(f)) return false;
-    const double v = std::trunc(static_cast<double>(f) * 16.0);
-    if (v < -32768.0 || v > 32767.0) return false;  // would wrap around on the board
+    const double v = static_cast<double>(f) * 16.0;
+    if (!(v > -32769.0 && v < 32768.0)) return false;
     *out = static_cast<std::int32_t>(v);
     return true;
 }
 
+// Rounded up and down, for d > 0: one division gives quotient (rounded toward zero) and
+// remainder, and the remainder's sign says which way to correct, without a branch.
 std::int64_t ceil_div(std::int64_t n, std::int64_t d) {
-    return n >= 0 ? (n + d - 1) / d : -((-n) / d);
+    const std::int64_t q = n / d, r = n % d;
+    return q + (r > 0);
 }
 
 std::int64_t floor_div(std::int64_t n, std::int64_t d) {
-    return n >= 0 ? n / d : -((-n + d - 1) / d);
+    const std::int64_t q = n / d, r = n % d;
+    return q - (r < 0);
 }
 
 // Walks one edge upward a row at a time and yields, exactly, the first pixel column whose centre
@@ -118,7 +124,13 @@ void vertex_params(const GrVertex& v, bool textured, double out[kParamCount]) {
 
 void draw_snapped(Snapped s[3]) {
     const GlideDevice& d = glide_device();
-    std::sort(s, s + 3, [](const Snapped& p, const Snapped& q) { return p.y < q.y; });
+    // By height: three compare-and-swaps.
+    auto order = [](Snapped& p, Snapped& q) {
+        if (q.y < p.y) std::swap(p, q);
+    };
+    order(s[0], s[1]);
+    order(s[1], s[2]);
+    order(s[0], s[1]);
     const Snapped &v0 = s[0], &v1 = s[1], &v2 = s[2];
     std::int64_t j = std::max<std::int64_t>(ceil_div(v0.y - 8, 16), d.clip_y0);
     const std::int64_t j_end = std::min<std::int64_t>(ceil_div(v2.y - 8, 16), d.clip_y1);
