@@ -454,8 +454,8 @@ PictureRect FrameScaler::draw(const GlideFrameView& frame, const PixelTarget& ta
     };
     auto across = [&](const std::uint32_t* row, std::uint32_t* out) {
         if (columns_.linear) {
-            routines_->scale_row(row, columns_.index.data(), columns_.weight_pairs.data(), rect_.width,
-                                 out);
+            routines_->scale_row(row, columns_.index.data(), columns_.weight_pairs.data(),
+                                 rect_.width, out);
         } else {
             for (int x = 0; x < rect_.width; ++x) {
                 const auto i = static_cast<std::size_t>(x);
