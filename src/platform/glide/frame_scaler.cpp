@@ -150,7 +150,7 @@ FrameScaler::AxisPlan plan_axis(int source, int target) {
     if (plan.linear) {
         plan.weight_pairs.resize(static_cast<std::size_t>(padded));
         for (std::size_t d = 0; d < plan.weight_pairs.size(); ++d) {
-            const std::int32_t pair = ((1 << kBlendBits) - plan.weight[d]) | plan.weight[d] << 8;
+            const std::int32_t pair = blend_weight_pair(plan.weight[d]);
             plan.weight_pairs[d] = pair | pair << 16;
         }
     }

@@ -61,7 +61,7 @@ struct ScalerRoutines {
     void (*blend_rows)(const std::uint32_t* a, const std::uint32_t* b, int count, int weight,
                        std::uint32_t* out);
     // out[i] = the blend of row[index[i]] and row[index[i] + 1] by weight w, given as
-    // weight_pairs[i] = p | p << 16 with p = (64 - w) | w << 8 (the bytes a multiply-add takes).
+    // weight_pairs[i] = p | p << 16 with p = blend_weight_pair(w).
     // The indices rise by at most one per position (an enlargement); index and weight_pairs are
     // readable kScalerPad past `count`, and the row kScalerPad past its last index. Writes
     // exactly `count` pixels.
@@ -79,6 +79,9 @@ const ScalerRoutines* avx512_scaler();
 // Blend weights are in 64ths, 0..63 for the second pixel: both weights of a pair then fit the
 // signed bytes of a vector multiply-add.
 constexpr int kBlendBits = 6;
+
+// A blend weight w as the byte pair (64 - w, w) that a vector multiply-add of byte pairs takes.
+constexpr std::int32_t blend_weight_pair(int w) { return ((1 << kBlendBits) - w) | w << 8; }
 
 // One byte-wise blend of two pixels, shared by every routine so that all round alike: the sum
 // a vector's multiply-add of byte pairs forms, (a (64 - w) + b w + 32) / 64. Two bytes at a
