@@ -80,7 +80,7 @@ void save(const char* name) {
 // bilinear, mipmapped, alpha-blended: the fill the tunnel is made of. Argument 1 uses the AVX2
 // routine even where AVX-512 is there.
 void BM_FullScreenPerspectiveFill(benchmark::State& state) {
-    if (state.range(0) == 1 && !texture_blend_span_select(TextureBlendIsa::kAvx2)) {
+    if (state.range(0) == 1 && !vector_spans_select(SpanIsa::kAvx2)) {
         state.SkipWithError("no AVX2");
         return;
     }
@@ -98,7 +98,7 @@ void BM_FullScreenPerspectiveFill(benchmark::State& state) {
         kW * kH * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     save("fill.png");
     grGlideShutdown();
-    texture_blend_span_select(TextureBlendIsa::kBest);
+    vector_spans_select(SpanIsa::kBest);
 }
 BENCHMARK(BM_FullScreenPerspectiveFill)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 

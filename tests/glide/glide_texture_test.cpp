@@ -218,14 +218,14 @@ int pixels_differing_from_reference(const std::function<void()>& draw) {
     const auto reference = frame();
     glide_force_generic_spans(false);
     int worst = 0;
-    for (TextureBlendIsa isa : {TextureBlendIsa::kBest, TextureBlendIsa::kAvx2}) {
-        if (!texture_blend_span_select(isa)) continue;
+    for (SpanIsa isa : {SpanIsa::kBest, SpanIsa::kAvx2}) {
+        if (!vector_spans_select(isa)) continue;
         const auto fast = frame();
         int differing = 0;
         for (std::size_t i = 0; i < fast.size(); ++i) differing += fast[i] != reference[i];
         worst = std::max(worst, differing);
     }
-    texture_blend_span_select(TextureBlendIsa::kBest);
+    vector_spans_select(SpanIsa::kBest);
     return worst;
 }
 

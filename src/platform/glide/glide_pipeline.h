@@ -404,13 +404,15 @@ inline std::uint16_t shade_color_blend_pixel(const Pipeline& p, std::uint16_t ds
 
 // Span routines, for the spans of one primitive.
 void shade_spans_generic(const Pipeline& p, const SpanList& spans, const SpanPlanes& s);
-// The vector routine for SpanKind::kTextureBlend; false when this processor lacks AVX2.
-bool texture_blend_span_available();
-// Which instruction set the vector routine uses: the best this processor has, or AVX2 even where
+// The vector routines, for SpanKind::kTextureBlend and for SpanKind::kColorBlend with
+// dithering; false when this processor lacks AVX2.
+bool vector_spans_available();
+// Which instruction set the vector routines use: the best this processor has, or AVX2 even where
 // AVX-512 is there (so tests can check both). False when that set is missing.
-enum class TextureBlendIsa { kBest, kAvx2 };
-bool texture_blend_span_select(TextureBlendIsa isa);
+enum class SpanIsa { kBest, kAvx2 };
+bool vector_spans_select(SpanIsa isa);
 void shade_spans_texture_blend(const Pipeline& p, const SpanList& spans, const SpanPlanes& s);
+void shade_spans_color_blend_vector(const Pipeline& p, const SpanList& spans, const SpanPlanes& s);
 // Picks the routine for the pipeline (tests can force the generic one).
 void shade_spans(const Pipeline& p, const SpanList& spans, const SpanPlanes& s);
 void glide_force_generic_spans(bool force);

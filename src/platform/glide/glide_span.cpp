@@ -43,11 +43,15 @@ void shade_spans_color_blend(const Pipeline& p, const SpanList& spans, const Spa
 }  // namespace
 
 void shade_spans(const Pipeline& p, const SpanList& spans, const SpanPlanes& s) {
-    static const bool vector_ok = texture_blend_span_available();
+    static const bool vector_ok = vector_spans_available();
     if (p.kind == SpanKind::kTextureBlend && vector_ok && !g_force_generic) {
         shade_spans_texture_blend(p, spans, s);
     } else if (p.kind == SpanKind::kColorBlend && !g_force_generic) {
-        shade_spans_color_blend(p, spans, s);
+        if (vector_ok && p.dither) {
+            shade_spans_color_blend_vector(p, spans, s);
+        } else {
+            shade_spans_color_blend(p, spans, s);
+        }
     } else {
         shade_spans_generic(p, spans, s);
     }

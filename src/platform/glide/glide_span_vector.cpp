@@ -1,5 +1,5 @@
-// The vector span routines for the saver's textured, alpha-blended spans, one per instruction
-// set (AVX-512 and AVX2, chosen at run time), doing exactly the arithmetic of
+// The vector span routines for the saver's alpha-blended spans, textured and coloured, one set
+// per instruction set (AVX-512 and AVX2, chosen at run time), doing exactly the arithmetic of
 // glide_math::shade_pixel.
 #include "platform/glide/glide_pipeline.h"
 
@@ -27,47 +27,62 @@ namespace {
 
 using SpanRoutine = void (*)(const Pipeline&, const SpanList&, const SpanPlanes&);
 
-SpanRoutine best_routine() {
+struct SpanRoutines {
+    SpanRoutine texture_blend = nullptr;
+    SpanRoutine color_blend = nullptr;
+};
+
+SpanRoutines best_routines() {
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl")) {
-        return span_avx512::texture_blend_spans;
+        return {span_avx512::texture_blend_spans, span_avx512::color_blend_spans};
     }
-    if (__builtin_cpu_supports("avx2")) return span_avx2::texture_blend_spans;
-    return nullptr;
+    if (__builtin_cpu_supports("avx2")) {
+        return {span_avx2::texture_blend_spans, span_avx2::color_blend_spans};
+    }
+    return {};
 }
 
-SpanRoutine& routine() {
-    static SpanRoutine r = best_routine();
+SpanRoutines& routines() {
+    static SpanRoutines r = best_routines();
     return r;
 }
 
 }  // namespace
 
-bool texture_blend_span_available() { return routine() != nullptr; }
+bool vector_spans_available() { return routines().texture_blend != nullptr; }
 
-bool texture_blend_span_select(TextureBlendIsa isa) {
+bool vector_spans_select(SpanIsa isa) {
     switch (isa) {
-        case TextureBlendIsa::kBest:
-            routine() = best_routine();
+        case SpanIsa::kBest:
+            routines() = best_routines();
             break;
-        case TextureBlendIsa::kAvx2:
+        case SpanIsa::kAvx2:
             if (!__builtin_cpu_supports("avx2")) return false;
-            routine() = span_avx2::texture_blend_spans;
+            routines() = {span_avx2::texture_blend_spans, span_avx2::color_blend_spans};
             break;
     }
-    return routine() != nullptr;
+    return vector_spans_available();
 }
 
 void shade_spans_texture_blend(const Pipeline& p, const SpanList& spans, const SpanPlanes& s) {
-    routine()(p, spans, s);
+    routines().texture_blend(p, spans, s);
+}
+
+void shade_spans_color_blend_vector(const Pipeline& p, const SpanList& spans, const SpanPlanes& s) {
+    routines().color_blend(p, spans, s);
 }
 
 #else
 
-bool texture_blend_span_available() { return false; }
-bool texture_blend_span_select(TextureBlendIsa) { return false; }
+bool vector_spans_available() { return false; }
+bool vector_spans_select(SpanIsa) { return false; }
 
 void shade_spans_texture_blend(const Pipeline& p, const SpanList& spans, const SpanPlanes& s) {
+    shade_spans_generic(p, spans, s);
+}
+
+void shade_spans_color_blend_vector(const Pipeline& p, const SpanList& spans, const SpanPlanes& s) {
     shade_spans_generic(p, spans, s);
 }
 
