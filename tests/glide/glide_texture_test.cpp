@@ -299,7 +299,6 @@ TEST_F(Texturing, FastSpansMatchTheReference) {
 // The star and plain modes have their own routine for spans and points.
 TEST_F(Texturing, ColourSpansAndPointsMatchTheReference) {
     std::mt19937 rng(5);
-    grDitherMode(GR_DITHER_4x4);
     grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
                          GR_BLEND_ZERO);
     grAlphaCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_ITERATED,
@@ -312,15 +311,21 @@ TEST_F(Texturing, ColourSpansAndPointsMatchTheReference) {
             grDrawPoint(&t[1]);
         }
     };
-    for (GrColor_t constant : {0xFFFFFFFFu, 0xFF3080C0u}) {
-        grConstantColorValue(constant);
-        grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
-                       GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_CONSTANT, FXFALSE);
-        EXPECT_EQ(current_pipeline().kind, SpanKind::kColorBlend);
-        EXPECT_EQ(pixels_differing_from_reference(draw), 0) << "star mode " << constant;
-        plain_mode();
-        EXPECT_EQ(current_pipeline().kind, SpanKind::kColorBlend);
-        EXPECT_EQ(pixels_differing_from_reference(draw), 0) << "plain mode " << constant;
+    // Dithered spans have a vector routine, undithered ones keep the one-pixel loop.
+    for (GrDitherMode_t dither : {GR_DITHER_4x4, GR_DITHER_DISABLE}) {
+        grDitherMode(dither);
+        for (GrColor_t constant : {0xFFFFFFFFu, 0xFF3080C0u}) {
+            grConstantColorValue(constant);
+            grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
+                           GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_CONSTANT, FXFALSE);
+            EXPECT_EQ(current_pipeline().kind, SpanKind::kColorBlend);
+            EXPECT_EQ(pixels_differing_from_reference(draw), 0)
+                << "star mode " << constant << " dither " << dither;
+            plain_mode();
+            EXPECT_EQ(current_pipeline().kind, SpanKind::kColorBlend);
+            EXPECT_EQ(pixels_differing_from_reference(draw), 0)
+                << "plain mode " << constant << " dither " << dither;
+        }
     }
 }
 
