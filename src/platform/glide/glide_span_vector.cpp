@@ -32,14 +32,16 @@ struct SpanRoutines {
     SpanRoutine color_blend = nullptr;
 };
 
+constexpr SpanRoutines kAvx512Spans{span_avx512::texture_blend_spans,
+                                    span_avx512::color_blend_spans};
+constexpr SpanRoutines kAvx2Spans{span_avx2::texture_blend_spans, span_avx2::color_blend_spans};
+
 SpanRoutines best_routines() {
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl")) {
-        return {span_avx512::texture_blend_spans, span_avx512::color_blend_spans};
+        return kAvx512Spans;
     }
-    if (__builtin_cpu_supports("avx2")) {
-        return {span_avx2::texture_blend_spans, span_avx2::color_blend_spans};
-    }
+    if (__builtin_cpu_supports("avx2")) return kAvx2Spans;
     return {};
 }
 
@@ -59,7 +61,7 @@ bool vector_spans_select(SpanIsa isa) {
             break;
         case SpanIsa::kAvx2:
             if (!__builtin_cpu_supports("avx2")) return false;
-            routines() = {span_avx2::texture_blend_spans, span_avx2::color_blend_spans};
+            routines() = kAvx2Spans;
             break;
     }
     return vector_spans_available();
