@@ -114,7 +114,7 @@ void BM_RgbConversion(benchmark::State& state) {
 
 void sizes(benchmark::internal::Benchmark* b) {
     b->Args({0, 1920, 1080})->Args({2, 1920, 1080})->Args({0, 1280, 1024})->Args({0, 2560, 1440});
-    b->Args({0, 3840, 2160})->Args({0, 320, 240})->Args({2, 1280, 720});
+    b->Args({0, 3840, 2160})->Args({0, 320, 240})->Args({0, 200, 150})->Args({2, 1280, 720});
     b->Unit(benchmark::kMicrosecond);
 }
 

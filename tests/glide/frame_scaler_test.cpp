@@ -50,10 +50,12 @@ TEST(FrameScaler, VectorRoutinesMatchThePortableOneBitForBit) {
     struct Case {
         int sw, sh, tw, th;
     };
-    // 2.25 times, 1280x1024 and 2560x1440 shapes, odd sizes, the same size, reductions.
+    // 2.25 times, 1280x1024 and 2560x1440 shapes, odd sizes, the same size, reductions (to
+    // half and just above, where a vector of positions reaches furthest, and below half).
     const Case cases[] = {{640, 480, 1920, 1080}, {64, 48, 160, 128}, {37, 29, 256, 144},
                           {33, 17, 33, 17},       {50, 40, 383, 217}, {640, 480, 152, 112},
-                          {20, 15, 13, 11},       {1, 1, 7, 5},       {9, 3, 3, 40}};
+                          {640, 480, 320, 240},   {101, 77, 51, 39},  {20, 15, 13, 11},
+                          {1, 1, 7, 5},           {9, 3, 3, 40}};
     for (ScalerIsa isa : {ScalerIsa::kAvx2, ScalerIsa::kAvx512}) {
         if (!scaler_isa_available(isa)) continue;
         unsigned seed = 1;

@@ -74,43 +74,36 @@ void portable_scale_row(const std::uint32_t* row, const std::int32_t* index,
     }
 }
 
-// The average of each byte over `count` pixels `step` apart, rounded: the sums times a
-// reciprocal in 24-bit fixed point (only reductions use this, so no vector routine need match
-// it, and it spares a division per channel).
+// The average of `count` pixels' bytes from their sums, rounded: the sum times a reciprocal in
+// 24-bit fixed point, which spares a division per channel.
 std::uint64_t reciprocal_of(int count) {
     return ((std::uint64_t{1} << 24) + count / 2) / static_cast<std::uint64_t>(count);
 }
 
-std::uint32_t average(const std::uint32_t* p, int count, std::ptrdiff_t step,
-                      std::uint64_t reciprocal) {
-    // Two bytes at a time in 16-bit fields, emptied every 256 pixels before they can carry.
-    std::uint64_t sum[4] = {};
-    for (int first = 0; first < count; first += 256) {
-        std::uint32_t even = 0, odd = 0;
-        for (int i = first; i < std::min(count, first + 256); ++i) {
-            const std::uint32_t v = p[i * step];
-            even += v & 0x00FF00FFu;
-            odd += (v >> 8) & 0x00FF00FFu;
-        }
-        sum[0] += even & 0xFFFFu;
-        sum[1] += odd & 0xFFFFu;
-        sum[2] += even >> 16;
-        sum[3] += odd >> 16;
+std::uint32_t mean_of(std::uint32_t sum, std::uint64_t reciprocal) {
+    const std::uint64_t v = (sum * reciprocal + (std::uint64_t{1} << 23)) >> 24;
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(v, 255));
+}
+
+// Adds each byte of `count` pixels to its column's sum, byte k's sums at sums + k * stride.
+void add_to_sums(const std::uint32_t* row, int count, std::uint32_t* sums, std::ptrdiff_t stride) {
+    std::uint32_t *s0 = sums, *s1 = sums + stride, *s2 = sums + 2 * stride, *s3 = sums + 3 * stride;
+    for (int x = 0; x < count; ++x) {
+        const std::uint32_t v = row[x];
+        s0[x] += v & 0xFFu;
+        s1[x] += (v >> 8) & 0xFFu;
+        s2[x] += (v >> 16) & 0xFFu;
+        s3[x] += v >> 24;
     }
-    std::uint32_t out = 0;
-    for (int c = 0; c < 4; ++c) {
-        const std::uint64_t v = (sum[c] * reciprocal + (std::uint64_t{1} << 23)) >> 24;
-        out |= static_cast<std::uint32_t>(std::min<std::uint64_t>(v, 255)) << (8 * c);
-    }
-    return out;
 }
 
 // Target position d of `target` positions over `source` ones, by pixel centres: an
-// enlargement blends the two source pixels around the centre (held at the edges, so nothing
-// from outside the frame bleeds in); a reduction averages the source pixels it covers.
+// enlargement, or a reduction to no less than half, blends the two source pixels around the
+// centre (held at the edges, so nothing from outside the frame bleeds in), which at those
+// ratios leaves no source pixel out; a greater reduction averages the source pixels it covers.
 FrameScaler::AxisPlan plan_axis(int source, int target) {
     FrameScaler::AxisPlan plan;
-    plan.linear = target >= source;
+    plan.linear = 2 * target >= source;
     const int padded = target + kScalerPad;
     plan.index.resize(static_cast<std::size_t>(padded));
     plan.weight.resize(static_cast<std::size_t>(padded));
@@ -137,7 +130,6 @@ FrameScaler::AxisPlan plan_axis(int source, int target) {
             const std::int64_t end = std::int64_t{d + 1} * source / target;
             index = static_cast<std::int32_t>(first);
             weight = static_cast<std::int32_t>(std::max<std::int64_t>(end - first, 1));
-            plan.reciprocal.push_back(reciprocal_of(weight));
         }
         plan.index[static_cast<std::size_t>(d)] = index;
         plan.weight[static_cast<std::size_t>(d)] = weight;
@@ -413,6 +405,8 @@ void FrameScaler::plan_geometry(const GlideFrameView& frame, const PixelTarget& 
     columns_ = plan_axis(frame.width, rect_.width);
     rows_ = plan_axis(frame.height, rect_.height);
     row_buffer_.assign(static_cast<std::size_t>(frame.width) + 2 * kScalerPad, 0);
+    if (!columns_.linear || !rows_.linear) column_sums_.resize(4 * std::size_t(frame.width));
+    run_reciprocals_.clear();
     geometry_valid_ = true;
 }
 
@@ -452,68 +446,66 @@ PictureRect FrameScaler::draw(const GlideFrameView& frame, const PixelTarget& ta
                                                 (rect_.y + y) * target.pitch) +
                rect_.x;
     };
+    const std::ptrdiff_t sums_stride = sw;
     auto across = [&](const std::uint32_t* row, std::uint32_t* out) {
-        if (columns_.linear) {
-            routines_->scale_row(row, columns_.index.data(), columns_.weight_pairs.data(),
-                                 rect_.width, out);
-        } else {
-            for (int x = 0; x < rect_.width; ++x) {
-                const auto i = static_cast<std::size_t>(x);
-                const std::uint32_t* p = row + columns_.index[i];
-                // A run of one is that pixel (its average is itself, exactly).
-                out[x] = columns_.weight[i] == 1
-                             ? *p
-                             : average(p, columns_.weight[i], 1, columns_.reciprocal[i]);
+        routines_->scale_row(row, columns_.index.data(), columns_.weight_pairs.data(), rect_.width,
+                             out);
+    };
+    // Reducing across to less than half: each output pixel adds the column sums of the source
+    // pixels it covers (over `rows` rows) and divides once.
+    auto average_across = [&](int rows, std::uint32_t* out) {
+        if (run_reciprocals_.empty() || reciprocal_rows_ != rows) {
+            const int longest = *std::max_element(columns_.weight.begin(), columns_.weight.end());
+            run_reciprocals_.resize(static_cast<std::size_t>(longest) + 1);
+            for (int run = 1; run <= longest; ++run) {
+                run_reciprocals_[static_cast<std::size_t>(run)] = reciprocal_of(rows * run);
             }
+            reciprocal_rows_ = rows;
+        }
+        const std::uint32_t* s = column_sums_.data();
+        for (int x = 0; x < rect_.width; ++x) {
+            const int first = columns_.index[static_cast<std::size_t>(x)];
+            const int run = columns_.weight[static_cast<std::size_t>(x)];
+            std::uint32_t t[4] = {};
+            for (int c = first; c < first + run; ++c) {
+                for (int k = 0; k < 4; ++k) t[k] += s[k * sums_stride + c];
+            }
+            const std::uint64_t r = run_reciprocals_[static_cast<std::size_t>(run)];
+            out[x] = mean_of(t[0], r) | mean_of(t[1], r) << 8 | mean_of(t[2], r) << 16 |
+                     mean_of(t[3], r) << 24;
         }
     };
-    auto source_row = [&](int y) { return smoothed_.data() + static_cast<std::ptrdiff_t>(y) * sw; };
     if (!rows_.linear) {
-        smooth_into(frame);
-        // Reducing: each output row averages a run of source rows, then goes across. The rows
-        // are summed two bytes at a time into 16-bit fields, which hold runs of up to 256.
-        reduce_even_.resize(static_cast<std::size_t>(sw));
-        reduce_odd_.resize(static_cast<std::size_t>(sw));
-        std::uint32_t* even = reduce_even_.data();
-        std::uint32_t* odd = reduce_odd_.data();
+        // Reducing down to less than half: the run of source rows of each output row is smoothed
+        // row by row and summed per column; the sums are averaged across, or, where the columns
+        // blend, made into the run's mean row and scaled across.
+        begin_smoothing(frame);
         for (int y = 0; y < rect_.height; ++y) {
             const int first = rows_.index[static_cast<std::size_t>(y)];
             const int run = rows_.weight[static_cast<std::size_t>(y)];
-            const std::uint64_t reciprocal = rows_.reciprocal[static_cast<std::size_t>(y)];
-            if (run == 1) {
-                across(source_row(first), output_row(y));
+            std::fill(column_sums_.begin(), column_sums_.end(), 0u);
+            for (int r = first; r < first + run; ++r) {
+                smooth_row(frame, r, smoothed_row_.data());
+                add_to_sums(smoothed_row_.data(), sw, column_sums_.data(), sums_stride);
+            }
+            if (!columns_.linear) {
+                average_across(run, output_row(y));
                 continue;
             }
-            if (run > 256) {
-                for (int x = 0; x < sw; ++x) {
-                    row_buffer_[static_cast<std::size_t>(x)] =
-                        average(source_row(first) + x, run, sw, reciprocal);
-                }
-            } else {
-                std::fill(even, even + sw, 0u);
-                std::fill(odd, odd + sw, 0u);
-                for (int r = first; r < first + run; ++r) {
-                    const std::uint32_t* row = source_row(r);
-                    for (int x = 0; x < sw; ++x) {
-                        even[x] += row[x] & 0x00FF00FFu;
-                        odd[x] += (row[x] >> 8) & 0x00FF00FFu;
-                    }
-                }
-                for (int x = 0; x < sw; ++x) {
-                    auto mean = [reciprocal](std::uint32_t field) {
-                        return static_cast<std::uint32_t>((field * reciprocal + (1u << 23)) >> 24);
-                    };
-                    row_buffer_[static_cast<std::size_t>(x)] =
-                        mean(even[x] & 0xFFFFu) | mean(odd[x] & 0xFFFFu) << 8 |
-                        mean(even[x] >> 16) << 16 | mean(odd[x] >> 16) << 24;
-                }
+            const std::uint64_t r = reciprocal_of(run);
+            const std::uint32_t* s = column_sums_.data();
+            for (int x = 0; x < sw; ++x) {
+                row_buffer_[static_cast<std::size_t>(x)] =
+                    mean_of(s[x], r) | mean_of(s[sums_stride + x], r) << 8 |
+                    mean_of(s[2 * sums_stride + x], r) << 16 |
+                    mean_of(s[3 * sums_stride + x], r) << 24;
             }
             across(row_buffer_.data(), output_row(y));
         }
         return rect_;
     }
-    // Enlarging: each source row is smoothed and scaled across once, when first needed (into
-    // one of two slots, by its parity), and output rows blend two such rows, which costs less
+    // Blending down the rows: each source row is smoothed and scaled across once, when first needed
+    // (into one of two slots, by its parity), and output rows blend two such rows, which costs less
     // than scaling every output row. Row by row, all but the output stays in the caches.
     begin_smoothing(frame);
     const std::size_t slot_size = static_cast<std::size_t>(rect_.width) + kScalerPad;
@@ -523,7 +515,13 @@ PictureRect FrameScaler::draw(const GlideFrameView& frame, const PixelTarget& ta
         std::uint32_t* slot = scaled_.data() + (r & 1) * slot_size;
         if (held[r & 1] != r) {
             smooth_row(frame, r, smoothed_row_.data());
-            across(smoothed_row_.data(), slot);
+            if (columns_.linear) {
+                across(smoothed_row_.data(), slot);
+            } else {
+                std::fill(column_sums_.begin(), column_sums_.end(), 0u);
+                add_to_sums(smoothed_row_.data(), sw, column_sums_.data(), sums_stride);
+                average_across(1, slot);
+            }
             held[r & 1] = r;
         }
         return slot;

@@ -73,14 +73,14 @@ public:
     void invalidate() { geometry_valid_ = false; }
 
     // How one axis maps target positions to the source: a blend of two neighbours when
-    // enlarging (or at the same size), the average of a run when reducing.
+    // enlarging (or at the same size, or reducing to no less than half), the average of a run
+    // when reducing further.
     struct AxisPlan {
         bool linear = true;
         std::vector<std::int32_t> index;   // first source position, per target position
         std::vector<std::int32_t> weight;  // 0..63 for the second neighbour, or the run length
-        // When enlarging: each weight as the byte pair (64 - w, w), twice (scale_row's form).
+        // When blending: each weight as the byte pair (64 - w, w), twice (scale_row's form).
         std::vector<std::int32_t> weight_pairs;
-        std::vector<std::uint64_t> reciprocal;  // when reducing: 2^24 / run length, rounded
     };
 
 private:
@@ -120,5 +120,9 @@ private:
     AxisPlan columns_, rows_;
     std::vector<std::uint32_t> row_buffer_;
     std::vector<std::uint32_t> scaled_;
-    std::vector<std::uint32_t> reduce_even_, reduce_odd_;
+    // When reducing: per column, the sums of each byte over the rows taken so far (byte k's
+    // from k * source width on), and the reciprocals of the pixel counts averaged.
+    std::vector<std::uint32_t> column_sums_;
+    std::vector<std::uint64_t> run_reciprocals_;
+    int reciprocal_rows_ = 0;
 };

@@ -62,7 +62,8 @@ struct ScalerRoutines {
                        std::uint32_t* out);
     // out[i] = the blend of row[index[i]] and row[index[i] + 1] by weight w, given as
     // weight_pairs[i] = p | p << 16 with p = blend_weight_pair(w).
-    // The indices rise by at most one per position (an enlargement); index and weight_pairs are
+    // The indices rise by at most two per position (an enlargement, or a reduction to no less
+    // than half: sixteen positions then span at most 32 pixels); index and weight_pairs are
     // readable kScalerPad past `count`, and the row kScalerPad past its last index. Writes
     // exactly `count` pixels.
     void (*scale_row)(const std::uint32_t* row, const std::int32_t* index,
