@@ -204,10 +204,11 @@ TEST_F(Texturing, BlendEndsAndIteratedAlphaSaturation) {
 
 // Draws the same triangles with the one-pixel reference and with each vector routine this
 // processor has, and returns how many pixels differ from the reference (at most one routine's
-// worth: every routine must match it bit for bit).
-int pixels_differing_from_reference(const std::function<void()>& draw) {
+// worth: every routine must match it bit for bit). The frame is cleared to `clear` first.
+int pixels_differing_from_reference(const std::function<void()>& draw,
+                                    GrColor_t clear = 0x00302010) {
     auto frame = [&] {
-        grBufferClear(0x00302010, 0, 0);
+        grBufferClear(clear, 0, 0);
         draw();
         std::vector<std::uint16_t> out;
         for (int y = 0; y < 480; ++y)
@@ -264,10 +265,12 @@ TEST_F(Texturing, FastSpansMatchTheReference) {
     grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
                          GR_BLEND_ZERO);
     const auto triangles = random_triangles(rng, 300);
-    EXPECT_EQ(pixels_differing_from_reference([&] {
-                  for (const auto& t : triangles) guDrawTriangleWithClip(&t[0], &t[1], &t[2]);
-              }),
-              0);
+    auto draw_all = [&] {
+        for (const auto& t : triangles) guDrawTriangleWithClip(&t[0], &t[1], &t[2]);
+    };
+    EXPECT_EQ(pixels_differing_from_reference(draw_all), 0);
+    // Over black, where the routines skip the destination's share.
+    EXPECT_EQ(pixels_differing_from_reference(draw_all, 0), 0);
     EXPECT_EQ(current_pipeline().kind, SpanKind::kTextureBlend);
 
     // A chain twice as wide as tall and one eight times as tall as wide, with and without
