@@ -101,6 +101,16 @@ TEST(FrameScaler, PictureIsCentredWithBarsExactlyAroundIt) {
         EXPECT_FALSE(whole);
         EXPECT_EQ(canvas.at(r.x, r.y), 0xFFFFFFFFu);
     }
+    // A flat colour stays that colour however far it is reduced, down to one pixel for all
+    // 307,200.
+    const std::vector<std::uint16_t> grey(640 * 480, 0x8410);
+    const GlideFrameView grey_view{grey.data(), 640, 480, 640};
+    Canvas own(640, 480), tiny(1, 1);
+    FrameScaler flat;
+    flat.draw(grey_view, own.target());
+    flat.draw(grey_view, tiny.target());
+    EXPECT_EQ(tiny.at(0, 0), own.at(5, 5));
+
     // Nothing to draw into, or nothing to draw: no crash, nothing written.
     FrameScaler scaler;
     Canvas empty(0, 0);

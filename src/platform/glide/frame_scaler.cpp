@@ -75,13 +75,15 @@ void portable_scale_row(const std::uint32_t* row, const std::int32_t* index,
 }
 
 // The average of `count` pixels' bytes from their sums, rounded: the sum times a reciprocal in
-// 24-bit fixed point, which spares a division per channel.
+// 32-bit fixed point, which spares a division per channel and stays exact to well under half a
+// level for blocks of up to millions of pixels (a sum is at most 255 count, so the product
+// stays below 2^40).
 std::uint64_t reciprocal_of(int count) {
-    return ((std::uint64_t{1} << 24) + count / 2) / static_cast<std::uint64_t>(count);
+    return ((std::uint64_t{1} << 32) + count / 2) / static_cast<std::uint64_t>(count);
 }
 
 std::uint32_t mean_of(std::uint32_t sum, std::uint64_t reciprocal) {
-    const std::uint64_t v = (sum * reciprocal + (std::uint64_t{1} << 23)) >> 24;
+    const std::uint64_t v = (sum * reciprocal + (std::uint64_t{1} << 31)) >> 32;
     return static_cast<std::uint32_t>(std::min<std::uint64_t>(v, 255));
 }
 
