@@ -87,6 +87,13 @@ std::uint32_t mean_of(std::uint32_t sum, std::uint64_t reciprocal) {
     return static_cast<std::uint32_t>(std::min<std::uint64_t>(v, 255));
 }
 
+// The pixel whose bytes 0..3 are the means of the sums s0..s3.
+std::uint32_t mean_pixel(std::uint32_t s0, std::uint32_t s1, std::uint32_t s2, std::uint32_t s3,
+                         std::uint64_t reciprocal) {
+    return mean_of(s0, reciprocal) | mean_of(s1, reciprocal) << 8 | mean_of(s2, reciprocal) << 16 |
+           mean_of(s3, reciprocal) << 24;
+}
+
 // Adds each byte of `count` pixels to its column's sum, byte k's sums at sums + k * stride.
 void add_to_sums(const std::uint32_t* row, int count, std::uint32_t* sums, std::ptrdiff_t stride) {
     std::uint32_t *s0 = sums, *s1 = sums + stride, *s2 = sums + 2 * stride, *s3 = sums + 3 * stride;
@@ -472,9 +479,8 @@ PictureRect FrameScaler::draw(const GlideFrameView& frame, const PixelTarget& ta
             for (int c = first; c < first + run; ++c) {
                 for (int k = 0; k < 4; ++k) t[k] += s[k * sums_stride + c];
             }
-            const std::uint64_t r = run_reciprocals_[static_cast<std::size_t>(run)];
-            out[x] = mean_of(t[0], r) | mean_of(t[1], r) << 8 | mean_of(t[2], r) << 16 |
-                     mean_of(t[3], r) << 24;
+            out[x] =
+                mean_pixel(t[0], t[1], t[2], t[3], run_reciprocals_[static_cast<std::size_t>(run)]);
         }
     };
     if (!rows_.linear) {
@@ -497,10 +503,8 @@ PictureRect FrameScaler::draw(const GlideFrameView& frame, const PixelTarget& ta
             const std::uint64_t r = reciprocal_of(run);
             const std::uint32_t* s = column_sums_.data();
             for (int x = 0; x < sw; ++x) {
-                row_buffer_[static_cast<std::size_t>(x)] =
-                    mean_of(s[x], r) | mean_of(s[sums_stride + x], r) << 8 |
-                    mean_of(s[2 * sums_stride + x], r) << 16 |
-                    mean_of(s[3 * sums_stride + x], r) << 24;
+                row_buffer_[static_cast<std::size_t>(x)] = mean_pixel(
+                    s[x], s[sums_stride + x], s[2 * sums_stride + x], s[3 * sums_stride + x], r);
             }
             across(row_buffer_.data(), output_row(y));
         }
