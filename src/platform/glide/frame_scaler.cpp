@@ -94,15 +94,18 @@ std::uint32_t mean_pixel(std::uint32_t s0, std::uint32_t s1, std::uint32_t s2, s
            mean_of(s3, reciprocal) << 24;
 }
 
-// Adds each byte of `count` pixels to its column's sum, byte k's sums at sums + k * stride.
-void add_to_sums(const std::uint32_t* row, int count, std::uint32_t* sums, std::ptrdiff_t stride) {
+// Adds each byte of `count` pixels to its column's sum, byte k's sums at sums + k * stride; the
+// first row of a run (`first`) sets the sums instead, so they need no clearing before it.
+void add_to_sums(const std::uint32_t* row, int count, std::uint32_t* sums, std::ptrdiff_t stride,
+                 bool first) {
     std::uint32_t *s0 = sums, *s1 = sums + stride, *s2 = sums + 2 * stride, *s3 = sums + 3 * stride;
+    const std::uint32_t keep = first ? 0u : ~0u;
     for (int x = 0; x < count; ++x) {
         const std::uint32_t v = row[x];
-        s0[x] += v & 0xFFu;
-        s1[x] += (v >> 8) & 0xFFu;
-        s2[x] += (v >> 16) & 0xFFu;
-        s3[x] += v >> 24;
+        s0[x] = (s0[x] & keep) + (v & 0xFFu);
+        s1[x] = (s1[x] & keep) + ((v >> 8) & 0xFFu);
+        s2[x] = (s2[x] & keep) + ((v >> 16) & 0xFFu);
+        s3[x] = (s3[x] & keep) + (v >> 24);
     }
 }
 
@@ -491,10 +494,9 @@ PictureRect FrameScaler::draw(const GlideFrameView& frame, const PixelTarget& ta
         for (int y = 0; y < rect_.height; ++y) {
             const int first = rows_.index[static_cast<std::size_t>(y)];
             const int run = rows_.weight[static_cast<std::size_t>(y)];
-            std::fill(column_sums_.begin(), column_sums_.end(), 0u);
             for (int r = first; r < first + run; ++r) {
                 smooth_row(frame, r, smoothed_row_.data());
-                add_to_sums(smoothed_row_.data(), sw, column_sums_.data(), sums_stride);
+                add_to_sums(smoothed_row_.data(), sw, column_sums_.data(), sums_stride, r == first);
             }
             if (!columns_.linear) {
                 average_across(run, output_row(y));
@@ -524,8 +526,7 @@ PictureRect FrameScaler::draw(const GlideFrameView& frame, const PixelTarget& ta
             if (columns_.linear) {
                 across(smoothed_row_.data(), slot);
             } else {
-                std::fill(column_sums_.begin(), column_sums_.end(), 0u);
-                add_to_sums(smoothed_row_.data(), sw, column_sums_.data(), sums_stride);
+                add_to_sums(smoothed_row_.data(), sw, column_sums_.data(), sums_stride, true);
                 average_across(1, slot);
             }
             held[r & 1] = r;
