@@ -99,13 +99,19 @@ void BM_RenderFrameCold(benchmark::State& state, const Settings& s) {
 }
 
 // Frames 60 a second as the saver draws them: the processor idles between two frames, and on a
-// shared or power-saving machine the next frame starts slower for it (lower clocks, caches and
-// predictors used by others meanwhile).
+// shared or power-saving machine the frames cost more for it (lower clocks, caches and
+// predictors used by others meanwhile). Second argument: frames drawn one after another at each
+// wake-up, the sleeps as long as that many frames: what several a wake-up save a frame against
+// one is what warming up after each sleep costs; what they still cost above back to back frames
+// is the processor being slower while it mostly idles.
 void BM_RenderFramePaced(benchmark::State& state, const Settings& s) {
+    const auto per_wake = static_cast<int>(state.range(1));
     std::chrono::steady_clock::time_point due{};  // from the end of the first timed frame
+    int drawn = 0;
     time_frames_between(state, s, [&] {
         if (due == std::chrono::steady_clock::time_point{}) due = std::chrono::steady_clock::now();
-        due += kFramePeriod;
+        if (++drawn % per_wake != 0) return;
+        due += kFramePeriod * per_wake;
         std::this_thread::sleep_until(due);
     });
 }
@@ -124,11 +130,13 @@ BENCHMARK_CAPTURE(BM_RenderFrame, heaviest, kHeaviest)
 BENCHMARK_CAPTURE(BM_RenderFrameCold, default, kDefault)->Arg(0)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_RenderFrameCold, heaviest, kHeaviest)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_RenderFramePaced, default, kDefault)
-    ->Arg(0)
+    ->Args({0, 1})
+    ->Args({0, 4})
     ->Iterations(300)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_RenderFramePaced, heaviest, kHeaviest)
-    ->Arg(2)
+    ->Args({2, 1})
+    ->Args({2, 4})
     ->Iterations(300)
     ->Unit(benchmark::kMillisecond);
 
